@@ -1,0 +1,1 @@
+#import <Foundation/Foundation.h>

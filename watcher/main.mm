@@ -1,0 +1,2 @@
+#import <Foundation/Foundation.h>
+int main(){return 0;}
