@@ -1,0 +1,265 @@
+/* keywatchd's behaviour as installed, driven through simulated USB devices and
+ * the simulated token library. One case per run: keywatchd_test <case>. */
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "watcher_rig.h"
+
+#define TOKEN_VENDOR_1 0xd449
+#define TOKEN_VENDOR_2 0x5651
+#define TOKEN_PRODUCT 4
+
+static const char kOurToken[] = "reader Selvik Token 01 20407\n";
+static const char kLaunched[] = "/Applications/SelvikUSBKey管理工具.app";
+static const char kProbeLog[] = "设备插入";
+static const char kNoLibraryLine[] = "Load dylib file Failed.";
+
+static Rig *rig; /* of the running case, for CHECK */
+
+#define CHECK(condition)                                                             \
+  do {                                                                               \
+    if (!(condition)) {                                                              \
+      g_printerr("%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition);       \
+      rig_dump(rig);                                                                 \
+      rig_free(rig);                                                                 \
+      exit(1);                                                                       \
+    }                                                                                \
+  } while (0)
+
+static void start(const char *config) {
+  rig = rig_new(g_getenv("KEYWATCHD"));
+  char *preload = g_strdup_printf("%s %s", g_getenv("LD_PRELOAD"), g_getenv("KT_TEST_HOOKS"));
+  rig_setenv(rig, "LD_PRELOAD", preload);
+  g_free(preload);
+  if (config) rig_set_readers(rig, config);
+}
+
+/* Waits until `detectors` detectors have printed their start-up lines, each
+ * detector's "Begin", "DeviceAppeared", "DeviceDisappeared" in that order
+ * (the detectors' lines may interleave). */
+static void expect_armed(int detectors, int appeared) {
+  CHECK(rig_wait(rig, RIG_STDOUT, "Begin", 2, 3000));
+  CHECK(rig_wait(rig, RIG_STDOUT, "DeviceAppeared", appeared, 3000));
+  CHECK(rig_wait(rig, RIG_STDOUT, "DeviceDisappeared", detectors, 3000));
+  int begun = 0, appearedSoFar = 0, disappeared = 0;
+  GPtrArray *lines = rig_lines(rig);
+  for (guint i = 0; i < lines->len; i++) {
+    RigLine *line = g_ptr_array_index(lines, i);
+    if (line->stream != RIG_STDOUT) continue;
+    begun += strcmp(line->text, "Begin") == 0;
+    appearedSoFar += strcmp(line->text, "DeviceAppeared") == 0;
+    disappeared += strcmp(line->text, "DeviceDisappeared") == 0;
+    CHECK(begun >= appearedSoFar && appearedSoFar >= disappeared);
+  }
+}
+
+static void plug_and_see(unsigned vendor, int appeared) {
+  rig_plug(rig, vendor, TOKEN_PRODUCT);
+  CHECK(rig_wait(rig, RIG_STDOUT, "DeviceAppeared", appeared, 3000));
+}
+
+static int count_lines_with_prefix(RigStream stream, const char *prefix);
+
+/* SIGINT ends keywatchd with status 0 after an empty line and "Interrupted";
+ * by then the management application was opened `launches` times, always with
+ * its exact path. */
+static void interrupt_and_finish(int launches) {
+  CHECK(rig_interrupt(rig) == 0);
+  const GString *out = rig_raw_stdout(rig);
+  CHECK(g_str_has_suffix(out->str, "\n\nInterrupted\n"));
+  CHECK(count_lines_with_prefix(RIG_LAUNCH, "") == launches);
+  CHECK(rig_count(rig, RIG_LAUNCH, kLaunched) == launches);
+  CHECK(rig_count(rig, RIG_LOG, "joinable thread ended") == 0);
+  rig_free(rig);
+}
+
+static int count_lines_with_prefix(RigStream stream, const char *prefix) {
+  int count = 0;
+  GPtrArray *lines = rig_lines(rig);
+  for (guint i = 0; i < lines->len; i++) {
+    RigLine *line = g_ptr_array_index(lines, i);
+    count += line->stream == stream && g_str_has_prefix(line->text, prefix);
+  }
+  return count;
+}
+
+static int count_library_calls(const char *call) {
+  char *calls = rig_library_calls(rig);
+  char **lines = g_strsplit(calls, "\n", -1);
+  int count = 0;
+  for (char **line = lines; *line; line++) count += strcmp(*line, call) == 0;
+  g_strfreev(lines);
+  g_free(calls);
+  return count;
+}
+
+static gboolean wait_library_call(const char *call, int count, int timeout_ms) {
+  for (int waited = 0; count_library_calls(call) < count; waited += 50) {
+    if (waited >= timeout_ms) return FALSE;
+    rig_pump(rig, 50);
+  }
+  return TRUE;
+}
+
+/* A token present at start is not probed; foreign ids give no callback; every
+ * arrival after start probes once and launches the management application;
+ * a removal is seen and a re-plug probes again. */
+static void hotplug(void) {
+  start(kOurToken);
+  const char *present = rig_plug(rig, TOKEN_VENDOR_1, TOKEN_PRODUCT);
+  rig_start(rig);
+  expect_armed(2, 2);
+
+  rig_plug(rig, 0x1234, TOKEN_PRODUCT);
+  rig_plug(rig, TOKEN_VENDOR_1, 5);
+  rig_plug(rig, TOKEN_VENDOR_2, 5);
+  rig_unplug(rig, present);
+  CHECK(rig_wait(rig, RIG_STDOUT, "DeviceDisappeared", 3, 3000));
+
+  plug_and_see(TOKEN_VENDOR_1, 3);
+  plug_and_see(TOKEN_VENDOR_1, 4);
+  plug_and_see(TOKEN_VENDOR_2, 5);
+  CHECK(rig_wait(rig, RIG_LAUNCH, kLaunched, 3, 6000));
+  rig_pump(rig, 300);
+
+  CHECK(rig_count(rig, RIG_STDOUT, "DeviceAppeared") == 5);
+  CHECK(rig_count(rig, RIG_LOG, kProbeLog) == 3);
+  int firstArrival = rig_find(rig, RIG_STDOUT, "DeviceAppeared", 2);
+  int firstProbe = rig_find(rig, RIG_LOG, kProbeLog, 0);
+  CHECK(firstArrival < firstProbe && firstProbe < rig_find(rig, RIG_LAUNCH, kLaunched, 0));
+  CHECK(count_lines_with_prefix(RIG_LOG, "szDeviceName:") == 0);
+  interrupt_and_finish(3);
+}
+
+/* A token of another product code is listed twice, logged, and not launched;
+ * the next arrival with our token present launches once. */
+static void foreign_token(void) {
+  start("reader Other Token 12345\n");
+  rig_start(rig);
+  expect_armed(2, 2);
+  plug_and_see(TOKEN_VENDOR_1, 3);
+  CHECK(rig_wait(rig, RIG_LOG, "szDeviceName:\tdwDeviceNameLen:0\tpdwNum:0\tdwRet:0", 1, 4000));
+  CHECK(wait_library_call("KcConnectDev  failed 2", 1, 2000));
+  CHECK(rig_count(rig, RIG_LOG, kProbeLog) == 1);
+  CHECK(rig_find(rig, RIG_LOG, kProbeLog, 0) <
+        rig_find(rig, RIG_LOG, "szDeviceName:\tdwDeviceNameLen:0\tpdwNum:0\tdwRet:0", 0));
+  CHECK(count_library_calls("KcListReaders") == 2);
+
+  rig_set_readers(rig, kOurToken);
+  plug_and_see(TOKEN_VENDOR_2, 4);
+  CHECK(rig_wait(rig, RIG_LAUNCH, kLaunched, 1, 4000));
+  rig_pump(rig, 300);
+  CHECK(count_lines_with_prefix(RIG_LOG, "szDeviceName:") == 1);
+  interrupt_and_finish(1);
+}
+
+/* Without the token library both detectors still arm; a probe fails at every
+ * library call and launches nothing. */
+static void no_library(void) {
+  start(kOurToken);
+  rig_start(rig);
+  expect_armed(2, 2);
+  CHECK(rig_count(rig, RIG_LOG, "load dylib fail!") == 1);
+  CHECK(count_lines_with_prefix(RIG_STDOUT, "/usr/local/lib/libkeycore.so: ") == 1);
+  plug_and_see(TOKEN_VENDOR_1, 3);
+  CHECK(rig_wait(rig, RIG_LOG, "szDeviceName:\tdwDeviceNameLen:1024\tpdwNum:0\tdwRet:ffffffff", 1, 4000));
+  CHECK(rig_wait(rig, RIG_STDOUT, kNoLibraryLine, 3, 2000));
+  interrupt_and_finish(0);
+}
+
+/* One detector's set-up fails at the platform call named by `hook`: its
+ * message is printed once, and the other detector still probes and launches. */
+static void one_detector_fails(const char *hook, const char *message, int appearedAtStart) {
+  start(kOurToken);
+  rig_setenv(rig, "KT_IOKIT_FAIL", hook);
+  rig_start(rig);
+  expect_armed(1, appearedAtStart);
+  CHECK(rig_wait(rig, RIG_STDOUT, message, 1, 3000));
+  rig_plug(rig, TOKEN_VENDOR_1, TOKEN_PRODUCT);
+  rig_plug(rig, TOKEN_VENDOR_2, TOKEN_PRODUCT);
+  CHECK(rig_wait(rig, RIG_LAUNCH, kLaunched, 1, 5000));
+  rig_pump(rig, 300);
+  CHECK(rig_count(rig, RIG_STDOUT, message) == 1);
+  CHECK(rig_count(rig, RIG_STDOUT, "DeviceAppeared") == appearedAtStart + 1);
+  CHECK(rig_count(rig, RIG_STDOUT, "DeviceDisappeared") == 1);
+  CHECK(rig_count(rig, RIG_LOG, kProbeLog) == 1);
+  interrupt_and_finish(1);
+}
+
+static void master_port_fails(void) {
+  one_detector_fails("IOMasterPort", "Unable to create a master I/O Kit port (e00002bc)", 1);
+}
+
+static void matching_fails(void) {
+  one_detector_fails("IOServiceMatching", "Unable to create a USB matching dictionary (00000000)", 1);
+}
+
+static void arrival_registration_fails(void) {
+  one_detector_fails("IOServiceAddMatchingNotification/IOServiceFirstMatch",
+                     "Unable to IOServiceAddMatchingNotification (e00002bc)", 1);
+}
+
+static void removal_registration_fails(void) {
+  one_detector_fails("IOServiceAddMatchingNotification/IOServiceTerminate",
+                     "Unable to IOServiceAddMatchingNotification2 (e00002bc)", 2);
+}
+
+/* A detection thread that cannot be started ends keywatchd with status 255. */
+static void detection_thread_fails(void) {
+  const char *entries[] = {"startDetect1", "startDetect2"};
+  for (int i = 0; i < 2; i++) {
+    start(kOurToken);
+    rig_setenv(rig, "KT_FAIL_THREAD", entries[i]);
+    rig_start(rig);
+    CHECK(rig_wait_exit(rig, 5000) == 255);
+    CHECK(rig_count(rig, RIG_STDOUT, "11111 pthread_create error:Resource temporarily unavailable") == 1);
+    rig_free(rig);
+  }
+}
+
+/* Without the SIGINT handler of one detector, set-up goes on and the other
+ * detector's handler still ends keywatchd; a probe thread that cannot be
+ * started loses that arrival only. */
+static void signal_and_probe_thread_fail(void) {
+  start(kOurToken);
+  rig_setenv(rig, "KT_FAIL_SIGNAL", "1");
+  rig_setenv(rig, "KT_FAIL_THREAD", "pdpcde:1");
+  rig_start(rig);
+  expect_armed(2, 2);
+  CHECK(rig_count(rig, RIG_STDOUT, "Could not establish new signal handler") == 1);
+  const char *token = rig_plug(rig, TOKEN_VENDOR_1, TOKEN_PRODUCT);
+  CHECK(rig_wait(rig, RIG_STDOUT, "DeviceAppeared", 3, 3000));
+  rig_unplug(rig, token);
+  CHECK(rig_wait(rig, RIG_STDOUT, "DeviceDisappeared", 3, 3000));
+  plug_and_see(TOKEN_VENDOR_1, 4);
+  CHECK(rig_wait(rig, RIG_LAUNCH, kLaunched, 1, 5000));
+  rig_pump(rig, 300);
+  CHECK(rig_count(rig, RIG_LOG, kProbeLog) == 1);
+  interrupt_and_finish(1);
+}
+
+int main(int argc, char **argv) {
+  static const struct {
+    const char *name;
+    void (*run)(void);
+  } cases[] = {
+      {"hotplug", hotplug},
+      {"foreign_token", foreign_token},
+      {"no_library", no_library},
+      {"master_port_fails", master_port_fails},
+      {"matching_fails", matching_fails},
+      {"arrival_registration_fails", arrival_registration_fails},
+      {"removal_registration_fails", removal_registration_fails},
+      {"detection_thread_fails", detection_thread_fails},
+      {"signal_and_probe_thread_fail", signal_and_probe_thread_fail},
+  };
+  for (size_t i = 0; argc == 2 && i < G_N_ELEMENTS(cases); i++) {
+    if (strcmp(argv[1], cases[i].name) == 0) {
+      cases[i].run();
+      return 0;
+    }
+  }
+  g_printerr("usage: keywatchd_test <case>\n");
+  return 2;
+}

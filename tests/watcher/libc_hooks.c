@@ -1,0 +1,86 @@
+/* Preloaded into keywatchd by the tests, to reach the failure paths that hang
+ * on libc calls, and to see that the threads it starts are detached.
+ *
+ *   KT_FAIL_THREAD=<entry>[:N]  the N-th pthread_create (default 1) of a thread
+ *                               running the exported function <entry> fails
+ *                               with EAGAIN
+ *   KT_FAIL_SIGNAL=N            the N-th signal(SIGINT, ...) returns SIG_ERR
+ *
+ * A thread that ends while it is still joinable (its resources would stay
+ * until a join that never comes) writes "joinable thread ended" to stderr. */
+#define _GNU_SOURCE
+#include <dlfcn.h>
+#include <errno.h>
+#include <pthread.h>
+#include <signal.h>
+#include <stdatomic.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+/* Whether this call is the planned occurrence of `planned` ("N"). */
+static int due(const char *planned, atomic_int *seen) {
+  long occurrence = planned && *planned ? strtol(planned, NULL, 10) : 1;
+  return atomic_fetch_add(seen, 1) + 1 == occurrence;
+}
+
+static int thread_must_fail(void *(*start)(void *)) {
+  static atomic_int seen;
+  const char *spec = getenv("KT_FAIL_THREAD");
+  if (!spec) return 0;
+  char name[128];
+  size_t length = strcspn(spec, ":");
+  if (length >= sizeof name) return 0;
+  memcpy(name, spec, length);
+  name[length] = '\0';
+  if (dlsym(RTLD_DEFAULT, name) != (void *)start) return 0;
+  return due(spec[length] ? spec + length + 1 : NULL, &seen);
+}
+
+struct Start {
+  void *(*start)(void *);
+  void *argument;
+};
+
+static void *checked_start(void *data) {
+  struct Start start = *(struct Start *)data;
+  free(data);
+  void *result = start.start(start.argument);
+  pthread_attr_t attributes;
+  int state = PTHREAD_CREATE_DETACHED;
+  if (pthread_getattr_np(pthread_self(), &attributes) == 0) {
+    pthread_attr_getdetachstate(&attributes, &state);
+    pthread_attr_destroy(&attributes);
+  }
+  if (state == PTHREAD_CREATE_JOINABLE) {
+    static const char message[] = "joinable thread ended\n";
+    ssize_t ignored = write(2, message, sizeof message - 1);
+    (void)ignored;
+  }
+  return result;
+}
+
+int pthread_create(pthread_t *thread, const pthread_attr_t *attributes, void *(*start)(void *),
+                   void *argument) {
+  static int (*real)(pthread_t *, const pthread_attr_t *, void *(*)(void *), void *);
+  if (!real) real = (int (*)(pthread_t *, const pthread_attr_t *, void *(*)(void *), void *))dlsym(RTLD_NEXT, "pthread_create");
+  if (thread_must_fail(start)) return EAGAIN;
+  struct Start *wrapped = malloc(sizeof *wrapped);
+  if (!wrapped) return EAGAIN;
+  wrapped->start = start;
+  wrapped->argument = argument;
+  int result = real(thread, attributes, checked_start, wrapped);
+  if (result != 0) free(wrapped);
+  return result;
+}
+
+sighandler_t signal(int number, sighandler_t handler) {
+  static sighandler_t (*real)(int, sighandler_t);
+  static atomic_int seen;
+  if (!real) real = (sighandler_t(*)(int, sighandler_t))dlsym(RTLD_NEXT, "signal");
+  if (number == SIGINT && getenv("KT_FAIL_SIGNAL") && due(getenv("KT_FAIL_SIGNAL"), &seen)) {
+    errno = EINVAL;
+    return SIG_ERR;
+  }
+  return real(number, handler);
+}
