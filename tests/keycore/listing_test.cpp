@@ -99,6 +99,15 @@ TEST_F(ListingTest, NoReaderOrFailedListingLeavesTheCallersValues)
     EXPECT_TRUE(listing.UntouchedFrom(0));
     EXPECT_EQ(readers_.LogLines(), std::vector<std::string>{"KcListReaders"});
 
+    // Readers listed with a count of 0 are not walked.
+    readers_.Configure("reader Reader A 20407\nlist-count 0\n");
+    listing = ListReaders(300);
+    EXPECT_EQ(listing.status, 0);
+    EXPECT_EQ(listing.length, 300);
+    EXPECT_EQ(listing.count, Listing::kCountUntouched);
+    EXPECT_TRUE(listing.UntouchedFrom(0));
+    EXPECT_EQ(readers_.LogLines().size(), 2u);
+
     readers_.Configure("reader Reader A 20407\nlist-fail 0x1234\n");
     listing = ListReaders(300);
     EXPECT_EQ(listing.status, 0x1234);
