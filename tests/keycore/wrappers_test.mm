@@ -94,24 +94,6 @@ TEST_F(LibraryTest, LoadingAgainReplacesTheLibraryAndFinalizeUnloads)
     EXPECT_EQ(Printed([] { KcDisconnectDev(nullptr); }), kNotLoaded);
 }
 
-TEST_F(LibraryTest, WrappersPassArgumentsAndStatusThrough)
-{
-    LoadLibrary(KEYCORE_SIM_PATH);
-    readers_.Configure("reader Reader A 20407\nreader Reader B 77 begin-fail\n");
-    void *handle = nullptr;
-    EXPECT_EQ(KcConnectDev("Reader X", &handle), 2);
-    EXPECT_EQ(handle, nullptr);
-    ASSERT_EQ(KcConnectDev("Reader B", &handle), 0);
-    EXPECT_EQ(KcBeginTransaction(handle), 3);
-    int pcode = 0, second = 0;
-    EXPECT_EQ(KcReadPCODE(handle, &pcode, &second), 0);
-    EXPECT_EQ(pcode, 77);
-    EXPECT_EQ(second, 1);
-    EXPECT_EQ(KcEndTransaction(handle), 0);
-    EXPECT_EQ(KcDisconnectDev(handle), 0);
-    EXPECT_EQ(KcDisconnectDev(handle), 6);
-}
-
 TEST_F(LibraryTest, SerialGoesToTheFirstKeptReader)
 {
     LoadLibrary(KEYCORE_SIM_PATH);
