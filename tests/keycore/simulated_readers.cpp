@@ -2,6 +2,7 @@
 
 #include "Qv_Intefs.h"
 
+#include <stdio.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -11,7 +12,11 @@
 SimulatedReaders::SimulatedReaders()
 {
     char pattern[] = "/tmp/keycore-test-XXXXXX";
-    directory_ = mkdtemp(pattern);
+    if (!mkdtemp(pattern)) {
+        perror("mkdtemp");
+        abort();
+    }
+    directory_ = pattern;
     setenv("KEYCORE_SIM_CONFIG", (directory_ + "/readers.conf").c_str(), 1);
     setenv("KEYCORE_SIM_LOG", (directory_ + "/calls.log").c_str(), 1);
 }
