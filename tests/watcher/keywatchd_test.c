@@ -145,10 +145,13 @@ static void foreign_token(void) {
   CHECK(rig_find(rig, RIG_LOG, kProbeLog, 0) <
         rig_find(rig, RIG_LOG, "szDeviceName:\tdwDeviceNameLen:0\tpdwNum:0\tdwRet:0", 0));
   CHECK(count_library_calls("KcListReaders") == 2);
+  rig_pump(rig, 300);
+  CHECK(count_lines_with_prefix(RIG_LAUNCH, "") == 0);
 
   rig_set_readers(rig, kOurToken);
   plug_and_see(TOKEN_VENDOR_2, 4);
-  CHECK(rig_wait(rig, RIG_LAUNCH, kLaunched, 1, 4000));
+  CHECK(rig_wait(rig, RIG_LOG, kProbeLog, 2, 4000));
+  CHECK(rig_wait(rig, RIG_LAUNCH, kLaunched, 1, 2000));
   rig_pump(rig, 300);
   CHECK(count_lines_with_prefix(RIG_LOG, "szDeviceName:") == 1);
   interrupt_and_finish(1);
@@ -165,6 +168,7 @@ static void no_library(void) {
   plug_and_see(TOKEN_VENDOR_1, 3);
   CHECK(rig_wait(rig, RIG_LOG, "szDeviceName:\tdwDeviceNameLen:1024\tpdwNum:0\tdwRet:ffffffff", 1, 4000));
   CHECK(rig_wait(rig, RIG_STDOUT, kNoLibraryLine, 3, 2000));
+  rig_pump(rig, 300);
   interrupt_and_finish(0);
 }
 

@@ -187,8 +187,12 @@ const char *rig_plug(Rig *rig, unsigned vendor, unsigned product) {
   return syspath;
 }
 
+void rig_uevent(Rig *rig, const char *syspath, const char *action) {
+  umockdev_testbed_uevent(rig->testbed, syspath, action);
+}
+
 void rig_unplug(Rig *rig, const char *syspath) {
-  umockdev_testbed_uevent(rig->testbed, syspath, "remove");
+  rig_uevent(rig, syspath, "remove"); /* before the removal: umockdev needs the device */
   umockdev_testbed_remove_device(rig->testbed, syspath);
 }
 

@@ -27,6 +27,8 @@ void rig_start(Rig *rig);
 /* Plugs in a USB device; returns its syspath (owned by the rig). */
 const char *rig_plug(Rig *rig, unsigned vendor, unsigned product);
 void rig_unplug(Rig *rig, const char *syspath);
+/* Sends a uevent for a plugged device without changing it. */
+void rig_uevent(Rig *rig, const char *syspath, const char *action);
 
 /* Waits until `stream` holds `count` lines equal to `text`; false on timeout. */
 gboolean rig_wait(Rig *rig, RigStream stream, const char *text, int count, int timeout_ms);
