@@ -1,9 +1,8 @@
 #import "Qv_Intefs.h"
 
+#include "LibraryLookup.h"
 #include "paths.h"
 
-#include <dlfcn.h>
-#include <stdio.h>
 #include <string.h>
 
 void *hDylib = NULL;
@@ -25,20 +24,6 @@ const int kLoadMode = RTLD_LAZY | RTLD_DEEPBIND;
 #else
 const int kLoadMode = RTLD_LAZY;
 #endif
-
-// Looked up again on every call: nothing is remembered between calls.
-template <typename Function>
-Function LibraryFunction(const char *name)
-{
-    if (!hDylib) {
-        printf("Load dylib file Failed.\n");
-        return NULL;
-    }
-    void *function = dlsym(hDylib, name);
-    if (!function)
-        printf("get api %s failed", name);
-    return reinterpret_cast<Function>(function);
-}
 
 // Opens the reader, reads its product code inside a transaction and closes
 // it. Returns the status of the last step made.
@@ -78,14 +63,9 @@ int Func_Init(const char *path)
 {
     if (glb_bInited)
         Func_Finalize();
-    if (!path || !*path)
-        path = KT_KEYCORE_PATH;
-    hDylib = dlopen(path, kLoadMode);
-    if (!hDylib) {
-        const char *error = dlerror();
-        printf("%s\n", error ? error : "");
+    hDylib = OpenLibrary(path, KT_KEYCORE_PATH, kLoadMode);
+    if (!hDylib)
         return 1;
-    }
     glb_bInited = true;
     return 0;
 }
@@ -109,7 +89,7 @@ bool IsInitedOK(void)
 int KcListReaders(char *szDeviceName, int *dwDeviceNameLen, int *pdwNum)
 {
     typedef int (*ListFunction)(char *, int *, int *);
-    ListFunction listReaders = LibraryFunction<ListFunction>("KcListReaders");
+    ListFunction listReaders = LibraryFunction<ListFunction>(hDylib, "KcListReaders");
     if (!listReaders)
         return -1;
     // A negative capacity is as unusable as none.
@@ -167,42 +147,42 @@ int KcListReaders(char *szDeviceName, int *dwDeviceNameLen, int *pdwNum)
 int KcConnectDev(const char *name, void **handle)
 {
     typedef int (*Function)(const char *, void **);
-    Function function = LibraryFunction<Function>("KcConnectDev");
+    Function function = LibraryFunction<Function>(hDylib, "KcConnectDev");
     return function ? function(name, handle) : -1;
 }
 
 int KcBeginTransaction(void *handle)
 {
     typedef int (*Function)(void *);
-    Function function = LibraryFunction<Function>("KcBeginTransaction");
+    Function function = LibraryFunction<Function>(hDylib, "KcBeginTransaction");
     return function ? function(handle) : -1;
 }
 
 int KcReadPCODE(void *handle, int *pcode, int *second)
 {
     typedef int (*Function)(void *, int *, int *);
-    Function function = LibraryFunction<Function>("KcReadPCODE");
+    Function function = LibraryFunction<Function>(hDylib, "KcReadPCODE");
     return function ? function(handle, pcode, second) : -1;
 }
 
 int KcEndTransaction(void *handle)
 {
     typedef int (*Function)(void *);
-    Function function = LibraryFunction<Function>("KcEndTransaction");
+    Function function = LibraryFunction<Function>(hDylib, "KcEndTransaction");
     return function ? function(handle) : -1;
 }
 
 int KcDisconnectDev(void *handle)
 {
     typedef int (*Function)(void *);
-    Function function = LibraryFunction<Function>("KcDisconnectDev");
+    Function function = LibraryFunction<Function>(hDylib, "KcDisconnectDev");
     return function ? function(handle) : -1;
 }
 
 int KcGetSerial(unsigned char value)
 {
     typedef int (*Function)(void *, unsigned int);
-    Function getSerial = LibraryFunction<Function>("KcGetSerial");
+    Function getSerial = LibraryFunction<Function>(hDylib, "KcGetSerial");
     if (!getSerial)
         return -1;
     void *handle = ConnectFirstKeptReader();
