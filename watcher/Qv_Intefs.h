@@ -1,6 +1,6 @@
-// keywatchd's binding of the token access library libkeycore, and the utility
-// class Qv_Intefs. The binding's functions are exported under the library's
-// own names with C linkage.
+// keywatchd's binding of the token access library libkeycore, the utility
+// class Qv_Intefs and the binding of the dialog library libkeydialogs. The
+// functions are exported under their plain names with C linkage.
 #pragma once
 
 #include <stdbool.h>
@@ -34,6 +34,15 @@ int KcDisconnectDev(void *handle);
 // Asks the first reader that KcListReaders keeps for its serial.
 int KcGetSerial(unsigned char value);
 
+extern void *hP11Win;  // the loaded libkeydialogs; null while not loaded
+
+// null or "" = the default path; 0 loaded, 1 not. A handle already held is
+// replaced without being closed.
+int InitedP11Wnd(const char *path);
+void UnInitP11(void);
+// Calls the dialog library's showTipWindow with `value`, when it has one.
+void showTipWindow(void *value);
+
 #ifdef __cplusplus
 }
 #endif
@@ -45,5 +54,21 @@ int KcGetSerial(unsigned char value);
 // The product code of the first token that KcListReaders keeps; 0 when none
 // could be read.
 - (int)getPcode;
+@end
+
+// Record files: property lists in XML form directly in the record directory
+// ("/tmp"), under a name that must be one plain file name. Every write logs
+// the record's path; a refused name or a value that is not a property list
+// leaves the file as it was.
+@interface Qv_Intefs (Records)
++ (void)saveData:(id)data toFileName:(NSString *)fileName;
+// Sets "visit" in the dictionary record, keeping its other keys; whatever
+// else the file held is replaced by a dictionary holding only "visit".
++ (void)appendDataValue:(id)value toFileName:(NSString *)fileName;
+// nil when the file is missing or holds no dictionary.
++ (NSMutableDictionary *)readDicFromFileName:(NSString *)fileName;
++ (void)saveData1:(id)data toFileName:(NSString *)fileName;
+// nil when the file is missing or holds no array.
++ (NSArray *)readDataFromFileName:(NSString *)fileName;
 @end
 #endif
