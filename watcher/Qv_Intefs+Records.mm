@@ -8,12 +8,21 @@
 
 namespace {
 
-// The record's path, or nil (logged) when the name is not one plain file name
-// and would lead out of the record directory or onto the directory itself.
+// A "/" leads out of the record directory; a zero byte would end the name
+// early on its way to the system, and another file would be written.
+bool HasSeparator(NSString *name)
+{
+    const unichar separators[] = {'/', 0};
+    NSString *characters = [NSString stringWithCharacters:separators length:2];
+    NSCharacterSet *set = [NSCharacterSet characterSetWithCharactersInString:characters];
+    return [name rangeOfCharacterFromSet:set].location != NSNotFound;
+}
+
+// The record's path, or nil (logged) when the name is not one plain file name.
 NSString *RecordPath(NSString *name)
 {
     if ([name length] == 0 || [name isEqualToString:@"."] || [name isEqualToString:@".."] ||
-        [name rangeOfString:@"/"].location != NSNotFound) {
+        HasSeparator(name)) {
         NSLog(@"Record file name \"%@\" refused: it must be a single file name in %s", name, KT_RECORD_DIR);
         return nil;
     }

@@ -35,8 +35,11 @@ TEST_F(RecordTest, NamesThatAreNotOneFileNameAreRefused)
     std::string innerBytes = Bytes([NSString stringWithUTF8String:(Prefix() + "dir/inner").c_str()]);
     ASSERT_FALSE(innerBytes.empty());
 
+    const std::string cut = Prefix() + "cut";
+    const unichar zero = 0;
     NSString *names[] = {
         Name("dir/inner"),
+        [NSString stringWithFormat:@"%s%@x", cut.c_str(), [NSString stringWithCharacters:&zero length:1]],
         [NSString stringWithFormat:@"../tmp/%@", Name("escaped")],
         Name("dir/"),
         @"", @".", @"..", nil,
