@@ -174,14 +174,15 @@ void rig_start(Rig *rig) {
 }
 
 const char *rig_plug(Rig *rig, unsigned vendor, unsigned product) {
-  char name[32], vendor_hex[8], product_hex[8];
+  char name[32], vendor_hex[8], product_hex[8], product_property[32];
   g_snprintf(name, sizeof name, "usb%d", ++rig->device_serial);
   g_snprintf(vendor_hex, sizeof vendor_hex, "%04x", vendor);
   g_snprintf(product_hex, sizeof product_hex, "%04x", product);
+  g_snprintf(product_property, sizeof product_property, "%x/%x/100", vendor, product); /* as the kernel has it */
   /* Sends the "add" uevent itself. */
   char *syspath = umockdev_testbed_add_device(rig->testbed, "usb", name, NULL, "idVendor", vendor_hex,
                                               "idProduct", product_hex, NULL, "DEVTYPE", "usb_device",
-                                              NULL);
+                                              "PRODUCT", product_property, NULL);
   g_assert_nonnull(syspath);
   g_ptr_array_add(rig->syspaths, syspath);
   return syspath;

@@ -76,8 +76,17 @@ long hexAttribute(udev_device *device, const char *name) {
   return end != text ? value : kAny;
 }
 
+// From sysfs, or from the uevent's PRODUCT ("vendor/product/release" in hex)
+// when the device is already gone again.
 DeviceIds readIds(udev_device *device) {
-  return {hexAttribute(device, "idVendor"), hexAttribute(device, "idProduct")};
+  DeviceIds ids = {hexAttribute(device, "idVendor"), hexAttribute(device, "idProduct")};
+  const char *product = udev_device_get_property_value(device, "PRODUCT");
+  if ((ids.vendor == kAny || ids.product == kAny) && product) {
+    char *end;
+    long vendorId = std::strtol(product, &end, 16);
+    if (*end == '/') ids = {vendorId, std::strtol(end + 1, nullptr, 16)};
+  }
+  return ids;
 }
 
 bool matches(const Registration &registration, const DeviceIds &ids) {

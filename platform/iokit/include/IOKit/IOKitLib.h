@@ -11,8 +11,9 @@
 // fires when the monitor has events. A first-match registration starts with
 // the matching devices already present, enumerated after the monitor is
 // enabled; a device reported by both the enumeration and an "add" event is
-// reported once. A removal is matched with the ids remembered when the
-// device was seen to arrive (its sysfs attributes are gone by then). Each
+// reported once. A device's ids are read from sysfs at its arrival, or from
+// the uevent's PRODUCT property when it is already gone again; a removal is
+// matched with the ids remembered at arrival (sysfs is gone by then). Each
 // callback call hands over the registration's iterator, which yields the
 // devices matched since it was last drained. Releasing a registration's
 // iterator ends the registration.
