@@ -57,9 +57,9 @@ void showTipWindow(void *value);
 @end
 
 // Record files: property lists in XML form directly in the record directory
-// ("/tmp"), under a name that must be one plain file name. Every write logs
-// the record's path; a refused name or a value that is not a property list
-// leaves the file as it was.
+// ("/tmp"), under a name that must be one plain file name (any other is
+// refused, with a log line). Every write under an accepted name logs the
+// record's path; data that is not a property list leaves the file as it was.
 @interface Qv_Intefs (Records)
 + (void)saveData:(id)data toFileName:(NSString *)fileName;
 // Sets "visit" in the dictionary record, keeping its other keys; whatever
