@@ -28,6 +28,7 @@ struct Rig {
   gsize launch_offset;
   int device_serial;
   int stdout_fd;
+  guint sources[3]; /* stdout and stderr watches, launch poll */
   GPid pid;
   gboolean running;
   int exit_status;       /* -1 for an end by signal */
@@ -67,7 +68,11 @@ static gboolean on_output(GIOChannel *channel, GIOCondition condition, gpointer 
   gboolean is_stdout = fd == rig->stdout_fd;
   char buffer[4096];
   ssize_t n = read(fd, buffer, sizeof buffer);
-  if (n <= 0) return n < 0 && (errno == EAGAIN || errno == EINTR);
+  if (n <= 0) {
+    gboolean more = n < 0 && (errno == EAGAIN || errno == EINTR);
+    if (!more) rig->sources[is_stdout ? 0 : 1] = 0;
+    return more;
+  }
   if (is_stdout) g_string_append_len(rig->raw_stdout, buffer, n);
   GString *pending = rig->pending[is_stdout ? 0 : 1];
   g_string_append_len(pending, buffer, n);
@@ -142,11 +147,13 @@ void rig_setenv(Rig *rig, const char *name, const char *value) {
   g_ptr_array_add(rig->env, g_strdup_printf("%s=%s", name, value));
 }
 
-static void watch_fd(Rig *rig, int fd) {
+static guint watch_fd(Rig *rig, int fd) {
   fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
   GIOChannel *channel = g_io_channel_unix_new(fd);
-  g_io_add_watch(channel, G_IO_IN | G_IO_HUP | G_IO_ERR, on_output, rig);
+  g_io_channel_set_close_on_unref(channel, TRUE);
+  guint source = g_io_add_watch(channel, G_IO_IN | G_IO_HUP | G_IO_ERR, on_output, rig);
   g_io_channel_unref(channel);
+  return source;
 }
 
 void rig_start(Rig *rig) {
@@ -167,10 +174,10 @@ void rig_start(Rig *rig) {
   g_strfreev(envp);
   rig->running = TRUE;
   rig->stdout_fd = out;
-  watch_fd(rig, out);
-  watch_fd(rig, err);
+  rig->sources[0] = watch_fd(rig, out);
+  rig->sources[1] = watch_fd(rig, err);
+  rig->sources[2] = g_timeout_add(20, poll_launches, rig);
   g_child_watch_add(rig->pid, on_child_exit, rig);
-  g_timeout_add(20, poll_launches, rig);
 }
 
 const char *rig_plug(Rig *rig, unsigned vendor, unsigned product) {
@@ -197,7 +204,7 @@ void rig_unplug(Rig *rig, const char *syspath) {
   umockdev_testbed_remove_device(rig->testbed, syspath);
 }
 
-static gboolean rig_iterate_until(Rig *rig, gint64 deadline) {
+static gboolean iterate_until(gint64 deadline) {
   if (g_get_monotonic_time() >= deadline) return FALSE;
   g_main_context_iteration(NULL, TRUE); /* the launch poll wakes it every 20 ms */
   return TRUE;
@@ -206,20 +213,20 @@ static gboolean rig_iterate_until(Rig *rig, gint64 deadline) {
 gboolean rig_wait(Rig *rig, RigStream stream, const char *text, int count, int timeout_ms) {
   gint64 deadline = g_get_monotonic_time() + (gint64)timeout_ms * 1000;
   while (rig_count(rig, stream, text) < count)
-    if (!rig_iterate_until(rig, deadline)) return FALSE;
+    if (!iterate_until(deadline)) return FALSE;
   return TRUE;
 }
 
 void rig_pump(Rig *rig, int ms) {
   gint64 deadline = g_get_monotonic_time() + (gint64)ms * 1000;
-  while (rig_iterate_until(rig, deadline)) {
+  while (iterate_until(deadline)) {
   }
 }
 
 int rig_wait_exit(Rig *rig, int timeout_ms) {
   gint64 deadline = g_get_monotonic_time() + (gint64)timeout_ms * 1000;
   while (rig->running)
-    if (!rig_iterate_until(rig, deadline)) return -1;
+    if (!iterate_until(deadline)) return -1;
   /* Take what is still in the pipes. */
   while (g_main_context_iteration(NULL, FALSE)) {
   }
@@ -294,6 +301,8 @@ void rig_free(Rig *rig) {
     rig_wait_exit(rig, 5000);
   }
   end_marked_processes(rig);
+  for (int i = 0; i < 3; i++)
+    if (rig->sources[i]) g_source_remove(rig->sources[i]);
   nftw(rig->dir, remove_entry, 16, FTW_DEPTH | FTW_PHYS);
   g_object_unref(rig->testbed);
   g_ptr_array_free(rig->syspaths, TRUE);
