@@ -209,15 +209,20 @@ static void removal_registration_fails(void) {
                      "Unable to IOServiceAddMatchingNotification2 (e00002bc)", 2);
 }
 
-/* A detection thread that cannot be started ends keywatchd with status 255. */
-static void detection_thread_fails(void) {
-  const char *entries[] = {"startDetect1", "startDetect2"};
-  for (int i = 0; i < 2; i++) {
+/* keywatchd ends with status 255 when a detection thread, or the pipe that
+ * SIGINT wakes the main thread through, cannot be made. */
+static void startup_fails(void) {
+  const char *hooks[][2] = {{"KT_FAIL_THREAD", "startDetect1"}, {"KT_FAIL_THREAD", "startDetect2"},
+                            {"KT_FAIL_PIPE", "1"}};
+  const char *messages[] = {"11111 pthread_create error:Resource temporarily unavailable",
+                            "11111 pthread_create error:Resource temporarily unavailable",
+                            "pipe error:Too many open files"};
+  for (int i = 0; i < 3; i++) {
     start(kOurToken);
-    rig_setenv(rig, "KT_FAIL_THREAD", entries[i]);
+    rig_setenv(rig, hooks[i][0], hooks[i][1]);
     rig_start(rig);
     CHECK(rig_wait_exit(rig, 5000) == 255);
-    CHECK(rig_count(rig, RIG_STDOUT, "11111 pthread_create error:Resource temporarily unavailable") == 1);
+    CHECK(rig_count(rig, RIG_STDOUT, messages[i]) == 1);
     rig_free(rig);
   }
 }
@@ -255,7 +260,7 @@ int main(int argc, char **argv) {
       {"matching_fails", matching_fails},
       {"arrival_registration_fails", arrival_registration_fails},
       {"removal_registration_fails", removal_registration_fails},
-      {"detection_thread_fails", detection_thread_fails},
+      {"startup_fails", startup_fails},
       {"signal_and_probe_thread_fail", signal_and_probe_thread_fail},
   };
   for (size_t i = 0; argc == 2 && i < G_N_ELEMENTS(cases); i++) {

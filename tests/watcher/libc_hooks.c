@@ -5,6 +5,8 @@
  *                               running the exported function <entry> fails
  *                               with EAGAIN
  *   KT_FAIL_SIGNAL=N            the N-th signal(SIGINT, ...) returns SIG_ERR
+ *   KT_FAIL_PIPE=1              pipe() fails with EMFILE when keywatchd's own
+ *                               code calls it
  *
  * A thread that ends while it is still joinable (its resources would stay
  * until a join that never comes) writes "joinable thread ended" to stderr. */
@@ -83,4 +85,16 @@ sighandler_t signal(int number, sighandler_t handler) {
     return SIG_ERR;
   }
   return real(number, handler);
+}
+
+int pipe(int fds[2]) {
+  static int (*real)(int[2]);
+  if (!real) real = (int (*)(int[2]))dlsym(RTLD_NEXT, "pipe");
+  Dl_info caller, program;
+  if (getenv("KT_FAIL_PIPE") && dladdr(__builtin_return_address(0), &caller) &&
+      dladdr(dlsym(RTLD_DEFAULT, "pdpcde"), &program) && caller.dli_fbase == program.dli_fbase) {
+    errno = EMFILE;
+    return -1;
+  }
+  return real(fds);
 }
