@@ -1,0 +1,33 @@
+// GNUstep settings that the dialogs need, registered when the library is
+// loaded. Registered defaults rank below the user's own settings.
+#import <Foundation/Foundation.h>
+
+// GNUstep draws Chinese as "???" unless its font defaults name a face that
+// has the glyphs (PostScript name; Debian's fonts-wqy-zenhei).
+static NSString *const chineseFace = @"WenQuanYiZenHei";
+
+@interface KPGNUstepDefaults : NSObject
+@end
+
+@implementation KPGNUstepDefaults
+// +load runs once the runtime knows this file's classes and selectors, when
+// the library is loaded: before any dialog asks for a font or a window.
++ (void) load
+{
+  NSAutoreleasePool *pool = [NSAutoreleasePool new];
+  NSArray *fontKeys = [NSArray arrayWithObjects: @"NSFont", @"NSBoldFont",
+    @"NSUserFont", @"NSLabelFont", @"NSMessageFont", @"NSControlContentFont",
+    @"NSTitleBarFont", @"NSMenuFont", @"NSMenuBarFont", @"NSToolTipsFont",
+    @"NSPaletteFont", nil];
+  NSMutableDictionary *defaults = [NSMutableDictionary dictionary];
+  NSUInteger i;
+
+  for (i = 0; i < [fontKeys count]; i++)
+    [defaults setObject: chineseFace forKey: [fontKeys objectAtIndex: i]];
+  // GNUstep draws the title bars itself, so a dialog has its title even
+  // where no window manager runs.
+  [defaults setObject: @"NO" forKey: @"GSBackHandlesWindowDecorations"];
+  [[NSUserDefaults standardUserDefaults] registerDefaults: defaults];
+  [pool release];
+}
+@end

@@ -1,0 +1,22 @@
+// GNUstep's AppKit plus what this project uses of Apple's newer AppKit and
+// GNUstep does not have yet. Found before GNUstep's own header, so code reads
+// the same as on macOS.
+#include_next <AppKit/AppKit.h>
+
+#ifndef KP_APPKIT_ADDITIONS_H
+#define KP_APPKIT_ADDITIONS_H
+
+// Current names of button types and bezel styles.
+#define NSButtonTypePushOnPushOff NSPushOnPushOffButton
+#define NSBezelStyleRounded NSRoundedBezelStyle
+
+@interface NSApplication (KPActivationPolicy)
+// Keeps the policy for -activationPolicy. A process that becomes an
+// application this way also finishes its launch (without that GNUstep sends
+// no keystrokes to any window), and does so without opening the process's
+// command-line arguments as documents: the host is any program.
+- (BOOL) setActivationPolicy: (NSApplicationActivationPolicy)policy;
+- (NSApplicationActivationPolicy) activationPolicy;
+@end
+
+#endif

@@ -1,0 +1,61 @@
+// Harness for driving libkeydialogs' real windows from a test host.
+//
+// A test host loads the installed library with kdtOpenLibrary, installs a
+// script of steps with kdtDrive, then calls the dialog's entry point. The
+// script runs from a timer that fires inside the dialog's modal run and acts
+// on the dialog as a user would.
+#pragma once
+#import <AppKit/AppKit.h>
+
+// ---- The library under test ----
+void kdtOpenLibrary(const char *path);      // exits the test on failure
+void *kdtSymbol(const char *name);          // exits the test when missing
+
+// ---- Checks ----
+extern int kdtFailures;
+void kdtCheck(BOOL ok, const char *what, const char *file, int line);
+#define KDT_CHECK(cond) kdtCheck((cond) ? YES : NO, #cond, __FILE__, __LINE__)
+
+// ---- Driving a dialog ----
+typedef enum
+{
+  KDTWaitWindow,  // wait for the modal window titled `text`, then let it draw
+  KDTSetText,     // put `text` into the dialog's secure field, as a paste would
+  KDTClickField,  // click into the secure field with the real X pointer
+  KDTTypeKeys,    // type `text` with real X keystrokes (xdotool)
+  KDTInspect,     // call `inspect` with the dialog's window
+  KDTScreenshot,  // write the window to $KDT_SCREENSHOT_DIR/`text`.png
+  KDTClick,       // click the button titled `text`
+  KDTStopModal,   // end the modal run from outside the dialog
+  KDTPause        // let the dialog run for `text` milliseconds
+} KDTStepKind;
+
+typedef struct
+{
+  KDTStepKind kind;
+  const char *text;
+  void (*inspect)(NSWindow *window);
+} KDTStep;
+
+#define KDT_STEPS(array) (array), (int)(sizeof(array) / sizeof((array)[0]))
+
+// Runs `steps` against the next modal window; the steps must have been done
+// within 20 seconds or the test fails. `steps` must outlive the dialog.
+void kdtDrive(const KDTStep *steps, int count);
+BOOL kdtDriveFinished(void);
+
+// Helpers for inspecting a dialog window.
+NSSecureTextField *kdtSecureField(NSWindow *window);
+NSButton *kdtButton(NSWindow *window, NSString *title);
+NSString *kdtUTF8(const char *text);
+
+// ---- Scenarios ----
+typedef struct
+{
+  const char *name;
+  void (*run)(void);
+} KDTScenario;
+
+// Each dialog's scenarios, ended by a {NULL, NULL} entry.
+extern const KDTScenario kdtFrameScenarios[];
+extern const KDTScenario kdtPinScenarios[];

@@ -1,0 +1,40 @@
+#import "kdt_harness.h"
+#include <dlfcn.h>
+
+static void *library;
+
+void kdtOpenLibrary(const char *path)
+{
+  library = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+  if (library == NULL)
+    {
+      fprintf(stderr, "cannot load %s: %s\n", path, dlerror());
+      exit(2);
+    }
+}
+
+void *kdtSymbol(const char *name)
+{
+  void *symbol = dlsym(library, name);
+  if (symbol == NULL)
+    {
+      fprintf(stderr, "the library does not export %s\n", name);
+      exit(2);
+    }
+  return symbol;
+}
+
+int kdtFailures;
+
+void kdtCheck(BOOL ok, const char *what, const char *file, int line)
+{
+  if (ok)
+    return;
+  kdtFailures++;
+  fprintf(stderr, "%s:%d: check failed: %s\n", file, line, what);
+}
+
+NSString *kdtUTF8(const char *text)
+{
+  return [NSString stringWithUTF8String: text];
+}

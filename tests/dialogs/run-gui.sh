@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Runs one GUI test command on a display of its own.
+#
+#   run-gui.sh [--bundle DIR | --no-bundle] -- COMMAND [ARGS...]
+#
+# Starts Xvfb on a free display, gives the command its own TMPDIR (GNUstep
+# keeps its daemons' sockets there), and afterwards ends the Xvfb and the
+# GNUstep daemons (gdnc, gpbs) that the command started. With --bundle the
+# command sees DIR as /usr/local/lib/imagePushBtn.bundle, with --no-bundle it
+# sees no bundle there: both through a tmpfs over /usr/local/lib in a private
+# mount namespace, so the real /usr/local/lib is never touched.
+set -euo pipefail
+
+bundle_mode=keep bundle_dir=
+while [ $# -gt 0 ]; do
+  case $1 in
+    --bundle) bundle_mode=mount bundle_dir=$(realpath "$2"); shift 2 ;;
+    --no-bundle) bundle_mode=mount bundle_dir=; shift ;;
+    --) shift; break ;;
+    *) echo "run-gui.sh: unknown option $1" >&2; exit 2 ;;
+  esac
+done
+
+if [ "$bundle_mode" = mount ] && [ -z "${KDT_IN_NAMESPACE:-}" ]; then
+  export KDT_IN_NAMESPACE=1
+  if [ -n "$bundle_dir" ]; then set -- --bundle "$bundle_dir" -- "$@"; else set -- --no-bundle -- "$@"; fi
+  exec unshare --mount --propagation private -- "$0" "$@"
+fi
+if [ -n "${KDT_IN_NAMESPACE:-}" ]; then
+  mount -t tmpfs kdt-lib /usr/local/lib
+  [ -n "$bundle_dir" ] && cp -r "$bundle_dir" /usr/local/lib/imagePushBtn.bundle
+fi
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/kdt.XXXXXX")
+marker="kdt-$$-$RANDOM"
+xvfb_pid=
+
+cleanup() {
+  # GNUstep's daemons detach from the test; find ours by the marker.
+  for env in /proc/[0-9]*/environ; do
+    pid=${env#/proc/}; pid=${pid%/environ}
+    if grep -qz "^KDT_RUN=$marker\$" "$env" 2>/dev/null && [ "$pid" != $$ ]; then
+      kill "$pid" 2>/dev/null || true
+    fi
+  done
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+exec 3> "$work/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset \
+  > "$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+exec 3>&-
+for _ in $(seq 100); do
+  [ -s "$work/display" ] && break
+  sleep 0.05
+done
+[ -s "$work/display" ] || { echo "run-gui.sh: Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 2; }
+
+mkdir -p "$work/tmp"
+export DISPLAY=":$(head -1 "$work/display")" TMPDIR="$work/tmp" KDT_RUN="$marker"
+status=0
+"$@" || status=$?
+exit $status
