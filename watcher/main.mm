@@ -35,10 +35,15 @@ static int gInterruptPipe[2] = {-1, -1};
 
 extern "C" void *pdpcde(void *);
 
+// Nobody joins these threads: they are created detached, so their resources go
+// when they end, even when they end before pthread_create has returned.
 static int startDetachedThread(void *(*entry)(void *)) {
+  pthread_attr_t attributes;
+  pthread_attr_init(&attributes);
+  pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
   pthread_t thread;
-  int result = pthread_create(&thread, NULL, entry, NULL);
-  if (result == 0) pthread_detach(thread);  // nobody joins; its resources go when it ends
+  int result = pthread_create(&thread, &attributes, entry, NULL);
+  pthread_attr_destroy(&attributes);
   return result;
 }
 
