@@ -43,7 +43,8 @@ void P11_ConsoleInit(void);
  * Both are filled whatever the outcome (after cancel too).
  *
  * Returns 0 when the user pressed "确定", 1 for "取消", and -1 when the
- * dialog ended otherwise. With a null pin or pinLen no window is shown,
+ * dialog ended otherwise. With a null pin or pinLen, or before the process
+ * has an application object (see P11_ConsoleInit), no window is shown,
  * nothing is written, and the result is -1. */
 int P11_BlockPopPin(char *pin, int *pinLen);
 

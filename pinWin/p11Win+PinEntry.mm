@@ -95,7 +95,7 @@ static NSImage *newBundleImage(NSString *bundlePath, NSString *name, NSString *t
 
 int P11_BlockPopPin(char *pin, int *pinLen)
 {
-  if (pin == NULL || pinLen == NULL)
+  if (pin == NULL || pinLen == NULL || NSApp == nil)
     return -1;
   NSAutoreleasePool *pool = [NSAutoreleasePool new];
   int result = [p11InstallNewController() P11_BlockPopPin: pin length: pinLen];

@@ -27,6 +27,8 @@ static NSString *const chineseFace = @"WenQuanYiZenHei";
   // GNUstep draws the title bars itself, so a dialog has its title even
   // where no window manager runs.
   [defaults setObject: @"NO" forKey: @"GSBackHandlesWindowDecorations"];
+  // The host is any program, not a GNUstep application with an icon tile.
+  [defaults setObject: @"YES" forKey: @"GSSuppressAppIcon"];
   [[NSUserDefaults standardUserDefaults] registerDefaults: defaults];
   [pool release];
 }

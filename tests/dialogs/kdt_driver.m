@@ -2,7 +2,7 @@
 // script against the dialog's window.
 #import "kdt_harness.h"
 
-static const NSTimeInterval tick = 0.02;
+static const NSTimeInterval tick = 0.01;
 static const NSTimeInterval scriptLimit = 20;
 
 @interface KDTDriver : NSObject
@@ -14,6 +14,7 @@ static const NSTimeInterval scriptLimit = 20;
   NSDate *started;
   NSDate *resumeAt;   // a step that waits sets this
   NSTask *helper;     // a running xdotool or import
+  BOOL drawn;         // the window has had time to draw for a screenshot
 }
 - (id) initWithSteps: (const KDTStep *)s count: (int)n;
 - (BOOL) finished;
@@ -154,7 +155,6 @@ static NSRect screenRectOf(NSWindow *window, NSRect rect)
               return;
             }
           ASSIGN(window, modal);
-          pauseFor(&resumeAt, 0.15);
           break;
         }
       case KDTSetText:
@@ -184,7 +184,16 @@ static NSRect screenRectOf(NSWindow *window, NSRect rect)
             [window frameRectForContentRect: [[window contentView] frame]]), -8, -8);
           if (dir == NULL)
             break;
-          [window display];
+          if (!drawn)
+            {
+              // Let the window draw itself before it is captured.
+              [window display];
+              drawn = YES;
+              pauseFor(&resumeAt, 0.15);
+              next--;
+              break;
+            }
+          drawn = NO;
           [self runHelper: [NSArray arrayWithObjects: @"/usr/bin/import", @"-window", @"root",
             @"-crop", [NSString stringWithFormat: @"%dx%d+%d+%d", (int)r.size.width,
               (int)r.size.height, (int)r.origin.x, (int)r.origin.y],

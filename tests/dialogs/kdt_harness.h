@@ -19,7 +19,7 @@ void kdtCheck(BOOL ok, const char *what, const char *file, int line);
 // ---- Driving a dialog ----
 typedef enum
 {
-  KDTWaitWindow,  // wait for the modal window titled `text`, then let it draw
+  KDTWaitWindow,  // wait for the modal window titled `text`
   KDTSetText,     // put `text` into the dialog's secure field, as a paste would
   KDTClickField,  // click into the secure field with the real X pointer
   KDTTypeKeys,    // type `text` with real X keystrokes (xdotool)

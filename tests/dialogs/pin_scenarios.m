@@ -225,12 +225,15 @@ static void missingPicture(void)
   expectPin("1");
 }
 
-// Null arguments show nothing and write nothing.
+// Null arguments, or no application object yet: nothing shown or written.
 static void nullArguments(void)
 {
-  setUp();
   memset(buffer, UNTOUCHED, sizeof buffer);
   length = -7;
+  blockPopPin = kdtSymbol("P11_BlockPopPin");
+  KDT_CHECK(blockPopPin((char *)buffer, &length) == -1);
+  KDT_CHECK(length == -7 && buffer[0] == UNTOUCHED);
+  setUp();
   KDT_CHECK(blockPopPin(NULL, &length) == -1);
   KDT_CHECK(length == -7);
   KDT_CHECK(blockPopPin((char *)buffer, NULL) == -1);

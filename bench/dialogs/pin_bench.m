@@ -1,0 +1,159 @@
+// PIN window figures: memory over many dialogs, and time from the call to
+// the window being on screen next to a bare GNUstep window.
+//   pin_bench LIBRARY [DIALOGS]     (needs a display: run it under run-gui.sh)
+#import "kdt_harness.h"
+#include <time.h>
+#include <unistd.h>
+
+#define TITLE "SelvikUSBKey管理工具"
+#define BARE_TITLE "bare"
+
+static int (*blockPopPin)(char *, int *);
+
+static double now(void)
+{
+  struct timespec ts;
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return ts.tv_sec + ts.tv_nsec / 1e9;
+}
+
+static long rssKilobytes(void)
+{
+  long pages = 0, resident = 0;
+  FILE *f = fopen("/proc/self/statm", "r");
+  if (f != NULL)
+    {
+      if (fscanf(f, "%ld %ld", &pages, &resident) != 2)
+        resident = 0;
+      fclose(f);
+    }
+  return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// Notes the moment the modal window is first on screen; fires every
+// millisecond inside the modal run.
+static double shownAt;
+
+@interface VisibleProbe : NSObject
+- (void) probe: (NSTimer *)t;
+@end
+
+@implementation VisibleProbe
+- (void) probe: (NSTimer *)t
+{
+  if ([[NSApp modalWindow] isVisible])
+    {
+      shownAt = now();
+      [t invalidate];
+    }
+}
+@end
+
+static void startProbe(void)
+{
+  static VisibleProbe *probe;
+  if (probe == nil)
+    probe = [VisibleProbe new];
+  NSTimer *t = [NSTimer timerWithTimeInterval: 0.001 target: probe
+                                     selector: @selector(probe:)
+                                     userInfo: nil repeats: YES];
+  [[NSRunLoop currentRunLoop] addTimer: t forMode: NSModalPanelRunLoopMode];
+}
+
+static const KDTStep answerPin[] = {
+  { KDTWaitWindow, TITLE }, { KDTSetText, "1234" }, { KDTClick, "确定" } };
+static const KDTStep endBare[] = { { KDTWaitWindow, BARE_TITLE }, { KDTStopModal } };
+
+// Seconds from the call to the PIN window on screen.
+static double pinDialog(void)
+{
+  NSAutoreleasePool *pool = [NSAutoreleasePool new];  // the driver's objects
+  char pin[64];
+  int length;
+  kdtDrive(KDT_STEPS(answerPin));
+  startProbe();
+  double start = now();
+  blockPopPin(pin, &length);
+  [pool release];
+  return shownAt - start;
+}
+
+static double bareWindow(void)
+{
+  NSAutoreleasePool *pool = [NSAutoreleasePool new];
+  kdtDrive(KDT_STEPS(endBare));
+  startProbe();
+  double start = now();
+  NSWindow *w = [[NSWindow alloc] initWithContentRect: NSMakeRect(0, 0, 420, 130)
+    styleMask: NSTitledWindowMask backing: NSBackingStoreBuffered defer: NO];
+  [w setReleasedWhenClosed: NO];
+  [w setTitle: @BARE_TITLE];
+  [w center];
+  [w makeKeyAndOrderFront: nil];
+  [NSApp runModalForWindow: w];
+  [w close];
+  [w release];
+  [pool release];
+  return shownAt - start;
+}
+
+static int byValue(const void *a, const void *b)
+{
+  double x = *(const double *)a, y = *(const double *)b;
+  return x < y ? -1 : x > y;
+}
+
+static double median(double *v, int n)
+{
+  qsort(v, n, sizeof *v, byValue);
+  return v[n / 2];
+}
+
+int main(int argc, char **argv)
+{
+  enum { samples = 21, warmUp = 20 };
+  double pinTimes[samples], bareTimes[samples];
+  int dialogs = argc > 2 ? atoi(argv[2]) : 500, i;
+
+  if (argc < 2)
+    {
+      fprintf(stderr, "usage: pin_bench LIBRARY [DIALOGS]\n");
+      return 2;
+    }
+  NSAutoreleasePool *pool = [NSAutoreleasePool new];
+  kdtOpenLibrary(argv[1]);
+  blockPopPin = kdtSymbol("P11_BlockPopPin");
+  ((void (*)(void))kdtSymbol("P11_ConsoleInit"))();
+
+  printf("first PIN window on screen after   %6.1f ms\n", pinDialog() * 1e3);
+  for (i = 0; i < samples; i++)
+    {
+      pinTimes[i] = pinDialog();
+      bareTimes[i] = bareWindow();
+    }
+  printf("PIN window on screen after (median) %6.1f ms\n", median(pinTimes, samples) * 1e3);
+  printf("bare window on screen after (median) %5.1f ms\n", median(bareTimes, samples) * 1e3);
+
+  for (i = 0; i < warmUp; i++)
+    pinDialog();
+  long before = rssKilobytes();
+  for (i = 1; i <= dialogs; i++)
+    {
+      pinDialog();
+      if (i % 100 == 0)
+        printf("  RSS after %3d dialogs: %ld kB\n", i, rssKilobytes());
+    }
+  long after = rssKilobytes();
+  printf("RSS over %d PIN dialogs: %ld kB -> %ld kB (growth %ld kB)\n",
+         dialogs, before, after, after - before);
+
+  // The same number of bare windows, for what GNUstep itself keeps.
+  before = rssKilobytes();
+  for (i = 0; i < dialogs; i++)
+    bareWindow();
+  after = rssKilobytes();
+  printf("RSS over %d bare windows: %ld kB -> %ld kB (growth %ld kB)\n",
+         dialogs, before, after, after - before);
+  [pool release];
+  return 0;
+}

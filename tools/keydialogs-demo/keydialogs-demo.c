@@ -1,0 +1,96 @@
+/* Shows one dialog of libkeydialogs and prints what the call returned.
+ *
+ *   keydialogs-demo [--lib PATH] DIALOG
+ *
+ * The library is loaded with dlopen, as the token's cryptographic module
+ * does, from PATH or else from where it is installed. A dialog is one small
+ * function below plus an entry in the table. */
+#include <dlfcn.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "keydialogs.h"
+#include "paths.h"
+
+static void *library;
+
+static void *symbol(const char *name)
+{
+  void *s = dlsym(library, name);
+  if (s == NULL)
+    {
+      fprintf(stderr, "keydialogs-demo: the library has no %s\n", name);
+      exit(1);
+    }
+  return s;
+}
+
+static void printBytes(const char *label, const char *bytes, int length)
+{
+  int i;
+  printf("%s:", label);
+  for (i = 0; i < length; i++)
+    printf(" %02x", (unsigned char)bytes[i]);
+  printf("\n");
+}
+
+static void showPin(void)
+{
+  __typeof__(P11_BlockPopPin) *blockPopPin = symbol("P11_BlockPopPin");
+  char pin[KEYDIALOGS_PIN_MAX];
+  int length = 0;
+  int result = blockPopPin(pin, &length);
+  printf("result: %d\nlength: %d\n", result, length);
+  printBytes("pin", pin, length);
+}
+
+static const struct
+{
+  const char *name;
+  void (*show)(void);
+  const char *what;
+} dialogs[] = {
+  { "pin", showPin, "the PIN entry window (P11_BlockPopPin)" },
+};
+
+static int usage(void)
+{
+  size_t i;
+  fprintf(stderr, "usage: keydialogs-demo [--lib PATH] DIALOG\n"
+                  "  --lib PATH  load the library from PATH (default %s)\n"
+                  "dialogs:\n", KT_KEYDIALOGS_PATH);
+  for (i = 0; i < sizeof dialogs / sizeof dialogs[0]; i++)
+    fprintf(stderr, "  %-10s %s\n", dialogs[i].name, dialogs[i].what);
+  return 2;
+}
+
+int main(int argc, char **argv)
+{
+  const char *path = KT_KEYDIALOGS_PATH;
+  size_t i;
+  int arg = 1;
+
+  if (argc > 2 && strcmp(argv[1], "--lib") == 0)
+    {
+      path = argv[2];
+      arg = 3;
+    }
+  if (arg != argc - 1)
+    return usage();
+  for (i = 0; i < sizeof dialogs / sizeof dialogs[0]; i++)
+    if (strcmp(argv[arg], dialogs[i].name) == 0)
+      break;
+  if (i == sizeof dialogs / sizeof dialogs[0])
+    return usage();
+
+  library = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+  if (library == NULL)
+    {
+      fprintf(stderr, "keydialogs-demo: %s\n", dlerror());
+      return 1;
+    }
+  ((__typeof__(P11_ConsoleInit) *)symbol("P11_ConsoleInit"))();
+  dialogs[i].show();
+  return 0;
+}
