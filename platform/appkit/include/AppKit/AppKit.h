@@ -19,4 +19,23 @@
 - (NSApplicationActivationPolicy) activationPolicy;
 @end
 
+@interface NSView (KPIdentification)
+- (NSString *) identifier;
+- (void) setIdentifier: (NSString *)identifier;
+// Kept only: GNUstep lays views out by their autoresizing masks.
+- (BOOL) translatesAutoresizingMaskIntoConstraints;
+- (void) setTranslatesAutoresizingMaskIntoConstraints: (BOOL)flag;
+@end
+
+// View-based tables: a delegate that answers tableView:viewForTableColumn:row:
+// supplies each cell as a view; the table shows the view's text.
+@interface NSTableView (KPViewBased)
+- (id) makeViewWithIdentifier: (NSString *)identifier owner: (id)owner;
+@end
+
+@interface NSObject (KPViewBasedTableDelegate)
+- (NSView *) tableView: (NSTableView *)tableView
+    viewForTableColumn: (NSTableColumn *)tableColumn row: (NSInteger)row;
+@end
+
 #endif
