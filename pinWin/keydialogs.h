@@ -19,8 +19,11 @@ extern "C" {
  * pointers, so that C callers can include the header. */
 #ifdef __OBJC__
 typedef id kd_object_t;
+@class NSArray;
+typedef NSArray *kd_array_t;
 #else
 typedef void *kd_object_t;
+typedef void *kd_array_t;
 #endif
 
 /* The longest PIN, in bytes of UTF-8, that any PIN dialog hands back. The
@@ -47,6 +50,27 @@ void P11_ConsoleInit(void);
  * has an application object (see P11_ConsoleInit), no window is shown,
  * nothing is written, and the result is -1. */
 int P11_BlockPopPin(char *pin, int *pinLen);
+
+/* The selection dialogs: a list in a modal window, one row per element of
+ * `list`, in its order, with the buttons "确定" and "取消". The first row
+ * starts selected. Returns the 0-based position of the row selected when
+ * "确定" was pressed, and 0 for "确定" with no row selected, for "取消", for
+ * an empty or null list, and before the process has an application object
+ * (no window is shown then). The result is never negative.
+ *
+ * list: an NSArray of NSDictionary elements whose values are NSString texts;
+ *       it is only read. An element that is not a dictionary shows as a row
+ *       without values, and a value that is not a text shows as its
+ *       description (as "%@" writes it). */
+
+/* "请选择要查看的证书": one row per certificate, showing its "cerState" and,
+ * from its "sub" S and "isser" I, the text "S's I ID". A missing "sub" or
+ * "isser" is written "(null)"; a missing "cerState" leaves its cell blank. */
+int selectCertAlertWithArr(kd_array_t list);
+
+/* "请选择Korvex": one row per token, showing its "label", "name" and "serial"
+ * from left to right; a missing value leaves its cell blank. */
+int selectKeyAlertWithArr(kd_array_t list);
 
 /* Ends the countdown window at its next once-a-second check. Any thread. */
 void closeWindow(void);

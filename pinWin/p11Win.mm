@@ -27,6 +27,18 @@ int *IsWinCloesd = NULL;
 {
   return YES;
 }
+
+- (void) dealloc
+{
+  // The list must not call back into a freed controller.
+  [myTableView setDelegate: nil];
+  [myTableView setDataSource: nil];
+  [myTableView release];
+  [tableViewScrollView release];
+  [window release];
+  [datas release];
+  [super dealloc];
+}
 @end
 
 @implementation MyDelegate
