@@ -7,6 +7,7 @@
 static const KDTScenario *const scenarioTables[] = {
   kdtFrameScenarios,
   kdtPinScenarios,
+  kdtSelectionScenarios,
 };
 
 static const KDTScenario *findScenario(const char *name)

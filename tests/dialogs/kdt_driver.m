@@ -64,6 +64,16 @@ NSSecureTextField *kdtSecureField(NSWindow *window)
   return nil;
 }
 
+NSTableView *kdtTableView(NSWindow *window)
+{
+  NSArray *views = allSubviews([window contentView]);
+  NSUInteger i;
+  for (i = 0; i < [views count]; i++)
+    if ([[views objectAtIndex: i] isKindOfClass: [NSTableView class]])
+      return [views objectAtIndex: i];
+  return nil;
+}
+
 NSButton *kdtButton(NSWindow *window, NSString *title)
 {
   NSArray *views = allSubviews([window contentView]);
@@ -141,6 +151,17 @@ static NSRect screenRectOf(NSWindow *window, NSRect rect)
   return NO;
 }
 
+// Presses and releases the real X pointer's button in the middle of `rect`;
+// a pause between the two, as a quick click can leave a view tracking.
+- (void) clickMiddleOf: (NSRect)rect inView: (NSView *)view
+{
+  NSRect r = screenRectOf(window, [view convertRect: rect toView: nil]);
+  [self runHelper: [NSArray arrayWithObjects: @"/usr/bin/xdotool", @"mousemove",
+    [NSString stringWithFormat: @"%d", (int)NSMidX(r)],
+    [NSString stringWithFormat: @"%d", (int)NSMidY(r)],
+    @"mousedown", @"1", @"sleep", @"0.08", @"mouseup", @"1", nil]];
+}
+
 - (void) doStep: (const KDTStep *)step
 {
   NSString *text = step->text != NULL ? kdtUTF8(step->text) : nil;
@@ -163,11 +184,13 @@ static NSRect screenRectOf(NSWindow *window, NSRect rect)
       case KDTClickField:
         {
           NSSecureTextField *field = kdtSecureField(window);
-          NSRect r = screenRectOf(window, [field convertRect: [field bounds] toView: nil]);
-          [self runHelper: [NSArray arrayWithObjects: @"/usr/bin/xdotool", @"mousemove",
-            [NSString stringWithFormat: @"%d", (int)NSMidX(r)],
-            [NSString stringWithFormat: @"%d", (int)NSMidY(r)],
-            @"mousedown", @"1", @"sleep", @"0.08", @"mouseup", @"1", nil]];
+          [self clickMiddleOf: [field bounds] inView: field];
+          break;
+        }
+      case KDTClickRow:
+        {
+          NSTableView *table = kdtTableView(window);
+          [self clickMiddleOf: [table rectOfRow: atoi(step->text)] inView: table];
           break;
         }
       case KDTTypeKeys:

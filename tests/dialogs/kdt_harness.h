@@ -22,6 +22,7 @@ typedef enum
   KDTWaitWindow,  // wait for the modal window titled `text`
   KDTSetText,     // put `text` into the dialog's secure field, as a paste would
   KDTClickField,  // click into the secure field with the real X pointer
+  KDTClickRow,    // click row `text` (a number) of the dialog's list, likewise
   KDTTypeKeys,    // type `text` with real X keystrokes (xdotool)
   KDTInspect,     // call `inspect` with the dialog's window
   KDTScreenshot,  // write the window to $KDT_SCREENSHOT_DIR/`text`.png
@@ -47,6 +48,7 @@ BOOL kdtDriveFinished(void);
 // Helpers for inspecting a dialog window.
 NSSecureTextField *kdtSecureField(NSWindow *window);
 NSButton *kdtButton(NSWindow *window, NSString *title);
+NSTableView *kdtTableView(NSWindow *window);
 NSString *kdtUTF8(const char *text);
 
 // ---- Scenarios ----
@@ -59,3 +61,4 @@ typedef struct
 // Each dialog's scenarios, ended by a {NULL, NULL} entry.
 extern const KDTScenario kdtFrameScenarios[];
 extern const KDTScenario kdtPinScenarios[];
+extern const KDTScenario kdtSelectionScenarios[];
