@@ -72,10 +72,29 @@ int selectCertAlertWithArr(kd_array_t list);
  * from left to right; a missing value leaves its cell blank. */
 int selectKeyAlertWithArr(kd_array_t list);
 
+/* Shows the window "按键提示" with a picture and, over it, the seconds left
+ * ("剩余%d秒"), counting down once a second while the user presses the key on
+ * the token. Blocks until the window has closed; returns 0.
+ *
+ * seconds:    the countdown's length; 0 or less shows that number for one second.
+ * gifName:    the picture "gifName.gif" in the bundle at sourcePath; the names
+ *             "QVLedChangepin" and "QVLedChangepin(2)" show the library's own
+ *             key-confirmation picture instead. Null (either of the two) or a
+ *             missing picture leaves the picture area empty.
+ * wlenght, wWide: height and width of the window's content area, in points.
+ * winClosed:  the window closes within about a second once the caller's int
+ *             reads 0 (write it from any thread); when the user closes the
+ *             window the library stores 0 there. It must stay valid until the
+ *             call returns. Null: no int is read or written.
+ */
+int showCountDownWindow(int seconds, const char *gifName, const char *sourcePath,
+                        int wlenght, int wWide, int *winClosed);
+
 /* Ends the countdown window at its next once-a-second check. Any thread. */
 void closeWindow(void);
 
-/* Ends the countdown window at once. Call it on the window's (main) thread. */
+/* Ends the countdown window at once on its own (main) thread; from any other
+ * thread, at its next once-a-second check. */
 void closeWindow_t(void);
 
 #ifdef __cplusplus

@@ -17,6 +17,11 @@ NSInteger p11RunWindowModal(NSWindow *window, id sender);
 // that ended it, or NSModalResponseAbort when the platform raised an exception.
 NSInteger p11RunAlert(NSAlert *anAlert);
 
+// Polled modal session: one turn of the session's run, which handles the
+// events waiting for its window and returns. Returns the session's response,
+// or NSModalResponseAbort when the platform raised an exception.
+NSInteger p11RunModalSession(NSModalSession modalSession);
+
 // Settle wait: after a modal run that ended without a decision, keeps the
 // main run loop turning for about half a second before the dialog returns.
 // Returns at once while `decided(context)` answers YES.

@@ -30,6 +30,19 @@ NSInteger p11RunAlert(NSAlert *anAlert)
   return response;
 }
 
+NSInteger p11RunModalSession(NSModalSession modalSession)
+{
+  NSInteger response = NSModalResponseAbort;
+  @try
+    {
+      response = [NSApp runModalSession: modalSession];
+    }
+  @catch (NSException *e)
+    {
+    }
+  return response;
+}
+
 // The flag that the half-second callback sets. The callback may run after
 // the wait has returned, so whichever of the two comes last frees it.
 typedef struct

@@ -1,6 +1,31 @@
-// Ending the countdown window.
+// The button-press countdown window, and the ways to end it.
 #import "p11Win.h"
+#import "p11Modal.h"
+#import "p11BundleImage.h"
+#import "WtConvert.h"
+#import "keyConfirmImage.h"
 #include "keydialogs.h"
+#include <errno.h>
+#include <time.h>
+
+// A session cannot be ended from inside its own run on every platform, so a
+// close that arrives while the loop is in runModalSession: (from the window's
+// delegate, or any callback run there) is finished once that run has returned.
+static BOOL sessionRunning;
+static BOOL closePending;
+
+// The close steps, shared by closeWindow_t and the loop.
+static void endCountdownSession(void)
+{
+  if (session != NULL)
+    {
+      [myapp endModalSession: session];
+      session = NULL;
+    }
+  if (nameLabel != nil)
+    nameLabel = nil;
+  [win close];
+}
 
 void closeWindow(void)
 {
@@ -11,14 +36,178 @@ void closeWindow(void)
 void closeWindow_t(void)
 {
   windowClosed = YES;
+  if (![NSThread isMainThread])
+    {
+      // The window belongs to the main thread: its loop runs the close steps
+      // at its next turn, and the timer is invalidated where it runs.
+      [timer performSelectorOnMainThread: @selector(invalidate) withObject: nil
+                           waitUntilDone: NO];
+      timer = nil;
+      return;
+    }
   [timer invalidate];
   timer = nil;
-  if (session != NULL)
+  if (sessionRunning)
+    closePending = YES;
+  else
+    endCountdownSession();
+}
+
+// The tick's wait, which holds for the whole second even when a signal of
+// the host (a child process ending, say) interrupts it.
+static void sleepOneSecond(void)
+{
+  struct timespec left = { 1, 0 };
+  while (nanosleep(&left, &left) != 0 && errno == EINTR)
+    continue;
+}
+
+static NSString *remainingText(int seconds)
+{
+  return [NSString stringWithFormat: [NSString stringWithUTF8String: "剩余%d秒"], seconds];
+}
+
+static NSImage *newEmbeddedPicture(void)
+{
+  char buffer[keyConfirmImageMaxBytes] = { 0 };
+  int length = keyConfirmImageMaxBytes;
+  [WtConvert hexStr: keyConfirmImageHex toBytes: buffer length: &length];
+  return [[NSImage alloc] initWithData: [NSData dataWithBytes: buffer length: length]];
+}
+
+// The bundle's picture, or the embedded one for the two names that ask for it
+// (exact, case-sensitive).
+static NSImage *newCountdownPicture(NSString *gifName, NSString *sourcePath)
+{
+  NSImage *image = p11NewBundleImage(sourcePath, gifName, @"gif");
+  if ([gifName isEqualToString: @"QVLedChangepin(2)"]
+      || [gifName isEqualToString: @"QVLedChangepin"])
     {
-      [myapp endModalSession: session];
-      session = NULL;
+      [image release];
+      image = newEmbeddedPicture();
     }
-  if (nameLabel != nil)
-    nameLabel = nil;
-  [win close];
+  return image;
+}
+
+static BOOL countdownFinished(const void *finished)
+{
+  return *(const BOOL *)finished;
+}
+
+@implementation p11Win (Countdown)
+
+- (int) showCountdownWin: (int)seconds gifName: (NSString *)gifName
+              sourcePath: (NSString *)sourcePath wlenght: (int)wlenght
+                   wWide: (int)wWide
+{
+  BOOL finished = NO;
+  myapp = [NSApplication sharedApplication];
+  windowClosed = NO;  // a close asked for before this window is forgotten
+  closePending = NO;
+  [myapp setActivationPolicy: NSApplicationActivationPolicyAccessory];
+  [myapp activateIgnoringOtherApps: YES];
+
+  win = [[NSWindow alloc] initWithContentRect: NSMakeRect(0, 0, wWide, wlenght)
+                                    styleMask: NSWindowStyleMaskTitled
+                                      backing: NSBackingStoreBuffered
+                                        defer: NO];
+  [win setReleasedWhenClosed: NO];  // released below, after the loop
+  TIME = seconds;
+  [win setTitle: [NSString stringWithUTF8String: "按键提示"]];
+  [win center];
+  [win makeKeyAndOrderFront: self];
+  [win makeMainWindow];
+  [win setCanHide: NO];
+  [myDelegate release];  // the previous window, its only user, is gone
+  myDelegate = [MyDelegate new];
+  [win setDelegate: myDelegate];
+
+  NSImage *picture = newCountdownPicture(gifName, sourcePath);
+  NSImageView *pictureView = [[NSImageView alloc] initWithFrame: NSMakeRect(0, 0, 400, 567)];
+  [pictureView setImage: picture];
+  [[win contentView] addSubview: pictureView];
+
+  nameLabel = [[NSTextField alloc] initWithFrame: NSMakeRect(0, 140, 400, 30)];
+  [nameLabel setEditable: NO];
+  [nameLabel setStringValue: remainingText(seconds)];
+  [nameLabel setTextColor: [NSColor redColor]];
+  [nameLabel setBezeled: NO];
+  [nameLabel setFont: [NSFont fontWithName: @"Arial" size: 16]];
+  [nameLabel setAlignment: NSTextAlignmentCenter];
+  [nameLabel setBackgroundColor: [NSColor clearColor]];
+  [[win contentView] addSubview: nameLabel];
+  [nameLabel release];  // the content view keeps it; nameLabel only points at it
+
+  session = [myapp beginModalSessionForWindow: win];
+
+  for (;;)
+    {
+      NSAutoreleasePool *pool = [NSAutoreleasePool new];
+      if (windowClosed)
+        {
+          endCountdownSession();
+          finished = YES;
+          [pool release];
+          break;
+        }
+      if (session == NULL)
+        {
+          [pool release];
+          continue;
+        }
+      sessionRunning = YES;
+      NSInteger response = p11RunModalSession(session);
+      sessionRunning = NO;
+      if (closePending || response != NSModalResponseContinue)
+        {
+          closePending = NO;
+          endCountdownSession();
+        }
+      if (response != NSModalResponseContinue)
+        {
+          // Stopped from outside: the session is over, but not the countdown.
+          [pool release];
+          break;
+        }
+      sleepOneSecond();
+      TIME--;
+      [nameLabel setStringValue: remainingText(TIME)];
+      if (TIME <= 0)
+        {
+          finished = YES;
+          closeWindow();
+        }
+      // A caller that passed no int never asks to close this way.
+      if (IsWinCloesd != NULL && *IsWinCloesd == 0)
+        {
+          finished = YES;
+          closeWindow();
+        }
+      [pool release];
+    }
+
+  [picture release];
+  [pictureView release];
+  [win setDelegate: nil];
+  [win release];
+  win = nil;
+
+  p11SettleWait(countdownFinished, &finished);
+  return 0;
+}
+
+@end
+
+int showCountDownWindow(int seconds, const char *gifName, const char *sourcePath,
+                        int wlenght, int wWide, int *winClosed)
+{
+  NSAutoreleasePool *pool = [NSAutoreleasePool new];
+  NSString *name = gifName != NULL ? [NSString stringWithUTF8String: gifName] : nil;
+  NSString *path = sourcePath != NULL ? [NSString stringWithUTF8String: sourcePath] : nil;
+  p11Win *controller = p11InstallNewController();
+  IsWinCloesd = winClosed;
+  int result = [controller showCountdownWin: seconds gifName: name sourcePath: path
+                                    wlenght: wlenght wWide: wWide];
+  [pool release];
+  return result;
 }

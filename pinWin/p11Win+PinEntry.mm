@@ -2,14 +2,9 @@
 #import "p11Win.h"
 #import "p11Modal.h"
 #import "p11PinField.h"
+#import "p11BundleImage.h"
 #include "keydialogs.h"
 #include "paths.h"
-
-static NSImage *newBundleImage(NSString *bundlePath, NSString *name, NSString *type)
-{
-  NSString *path = [[NSBundle bundleWithPath: bundlePath] pathForResource: name ofType: type];
-  return path != nil ? [[NSImage alloc] initWithContentsOfFile: path] : nil;
-}
 
 @implementation p11Win (PinEntry)
 
@@ -30,7 +25,7 @@ static NSImage *newBundleImage(NSString *bundlePath, NSString *name, NSString *t
   NSView *content = [pinWindow contentView];
 
   NSImageView *picture = [[NSImageView alloc] initWithFrame: NSMakeRect(25, 45, 65, 65)];
-  NSImage *image = newBundleImage(@KT_IMAGE_BUNDLE_PATH, @"QV64", @"png");
+  NSImage *image = p11NewBundleImage(@KT_IMAGE_BUNDLE_PATH, @"QV64", @"png");
   [picture setImage: image];
   [image release];
   [picture setImageAlignment: NSImageAlignCenter];

@@ -46,7 +46,8 @@ int *IsWinCloesd = NULL;
 {
   closeWindow_t();
   windowClosed = YES;
-  *IsWinCloesd = 0;
+  if (IsWinCloesd != NULL)  // a caller that passed no int
+    *IsWinCloesd = 0;
   return NO;  // closeWindow_t has closed it already
 }
 @end
