@@ -1,7 +1,9 @@
 /* Shows one dialog of libkeydialogs and prints what the call returned.
  *
- *   keydialogs-demo [--lib PATH] DIALOG
+ *   keydialogs-demo [--lib PATH] DIALOG [ARGUMENTS...]
  *
+ * The selection dialogs take their rows as arguments (see demo_lists.h), e.g.
+ *   keydialogs-demo cert 'cerState=有效;sub=A;isser=B' @sample-certificates.txt
  * The library is loaded with dlopen, as the token's cryptographic module
  * does, from PATH or else from where it is installed. A dialog is one small
  * function below plus an entry in the table. */
@@ -12,8 +14,11 @@
 
 #include "keydialogs.h"
 #include "paths.h"
+#include "demo_lists.h"
 
 static void *library;
+static int dialogArgc;     // the arguments after DIALOG
+static char **dialogArgv;
 
 static void *symbol(const char *name)
 {
@@ -45,6 +50,22 @@ static void showPin(void)
   printBytes("pin", pin, length);
 }
 
+static void showSelection(const char *function)
+{
+  int (*select)(kd_array_t) = symbol(function);
+  printf("result: %d\n", select(demoNewList(dialogArgc, dialogArgv)));
+}
+
+static void showCert(void)
+{
+  showSelection("selectCertAlertWithArr");
+}
+
+static void showKey(void)
+{
+  showSelection("selectKeyAlertWithArr");
+}
+
 static const struct
 {
   const char *name;
@@ -52,12 +73,14 @@ static const struct
   const char *what;
 } dialogs[] = {
   { "pin", showPin, "the PIN entry window (P11_BlockPopPin)" },
+  { "cert", showCert, "certificate selection (selectCertAlertWithArr), rows as arguments" },
+  { "key", showKey, "token selection (selectKeyAlertWithArr), rows as arguments" },
 };
 
 static int usage(void)
 {
   size_t i;
-  fprintf(stderr, "usage: keydialogs-demo [--lib PATH] DIALOG\n"
+  fprintf(stderr, "usage: keydialogs-demo [--lib PATH] DIALOG [ARGUMENTS...]\n"
                   "  --lib PATH  load the library from PATH (default %s)\n"
                   "dialogs:\n", KT_KEYDIALOGS_PATH);
   for (i = 0; i < sizeof dialogs / sizeof dialogs[0]; i++)
@@ -76,8 +99,10 @@ int main(int argc, char **argv)
       path = argv[2];
       arg = 3;
     }
-  if (arg != argc - 1)
+  if (arg >= argc)
     return usage();
+  dialogArgc = argc - arg - 1;
+  dialogArgv = argv + arg + 1;
   for (i = 0; i < sizeof dialogs / sizeof dialogs[0]; i++)
     if (strcmp(argv[arg], dialogs[i].name) == 0)
       break;
