@@ -10,6 +10,9 @@
 // ---- The library under test ----
 void kdtOpenLibrary(const char *path);      // exits the test on failure
 void *kdtSymbol(const char *name);          // exits the test when missing
+// From now on counts the cell views that the dialogs' lists ask the dialog
+// controller for; returns the counter.
+const int *kdtCountCellViews(void);
 
 // ---- Checks ----
 extern int kdtFailures;

@@ -1,5 +1,6 @@
 #import "kdt_harness.h"
 #include <dlfcn.h>
+#include <objc/runtime.h>
 
 static void *library;
 
@@ -37,4 +38,25 @@ void kdtCheck(BOOL ok, const char *what, const char *file, int line)
 NSString *kdtUTF8(const char *text)
 {
   return [NSString stringWithUTF8String: text];
+}
+
+static int cellViewsAsked;
+static IMP libraryCellView;
+
+static NSView *countedCellView(id self, SEL _cmd, NSTableView *t, NSTableColumn *c, NSInteger r)
+{
+  cellViewsAsked++;
+  return ((NSView *(*)(id, SEL, NSTableView *, NSTableColumn *, NSInteger))libraryCellView)(
+    self, _cmd, t, c, r);
+}
+
+const int *kdtCountCellViews(void)
+{
+  if (libraryCellView == NULL)
+    {
+      Method m = class_getInstanceMethod(NSClassFromString(@"p11Win"),
+                                         @selector(tableView:viewForTableColumn:row:));
+      libraryCellView = method_setImplementation(m, (IMP)countedCellView);
+    }
+  return &cellViewsAsked;
 }
