@@ -2,20 +2,13 @@
 // the window being on screen next to a bare GNUstep window.
 //   pin_bench LIBRARY [DIALOGS]     (needs a display: run it under run-gui.sh)
 #import "kdt_harness.h"
-#include <time.h>
+#import "bench_timing.h"
 #include <unistd.h>
 
 #define TITLE "SelvikUSBKey管理工具"
 #define BARE_TITLE "bare"
 
 static int (*blockPopPin)(char *, int *);
-
-static double now(void)
-{
-  struct timespec ts;
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return ts.tv_sec + ts.tv_nsec / 1e9;
-}
 
 static long rssKilobytes(void)
 {
@@ -30,36 +23,6 @@ static long rssKilobytes(void)
   return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
-// Notes the moment the modal window is first on screen; fires every
-// millisecond inside the modal run.
-static double shownAt;
-
-@interface VisibleProbe : NSObject
-- (void) probe: (NSTimer *)t;
-@end
-
-@implementation VisibleProbe
-- (void) probe: (NSTimer *)t
-{
-  if ([[NSApp modalWindow] isVisible])
-    {
-      shownAt = now();
-      [t invalidate];
-    }
-}
-@end
-
-static void startProbe(void)
-{
-  static VisibleProbe *probe;
-  if (probe == nil)
-    probe = [VisibleProbe new];
-  NSTimer *t = [NSTimer timerWithTimeInterval: 0.001 target: probe
-                                     selector: @selector(probe:)
-                                     userInfo: nil repeats: YES];
-  [[NSRunLoop currentRunLoop] addTimer: t forMode: NSModalPanelRunLoopMode];
-}
-
 static const KDTStep answerPin[] = {
   { KDTWaitWindow, TITLE }, { KDTSetText, "1234" }, { KDTClick, "确定" } };
 static const KDTStep endBare[] = { { KDTWaitWindow, BARE_TITLE }, { KDTStopModal } };
@@ -71,19 +34,19 @@ static double pinDialog(void)
   char pin[64];
   int length;
   kdtDrive(KDT_STEPS(answerPin));
-  startProbe();
-  double start = now();
+  kdbWatchNextWindow();
+  double start = kdbNow();
   blockPopPin(pin, &length);
   [pool release];
-  return shownAt - start;
+  return kdbShownAt() - start;
 }
 
 static double bareWindow(void)
 {
   NSAutoreleasePool *pool = [NSAutoreleasePool new];
   kdtDrive(KDT_STEPS(endBare));
-  startProbe();
-  double start = now();
+  kdbWatchNextWindow();
+  double start = kdbNow();
   NSWindow *w = [[NSWindow alloc] initWithContentRect: NSMakeRect(0, 0, 420, 130)
     styleMask: NSTitledWindowMask backing: NSBackingStoreBuffered defer: NO];
   [w setReleasedWhenClosed: NO];
@@ -94,19 +57,7 @@ static double bareWindow(void)
   [w close];
   [w release];
   [pool release];
-  return shownAt - start;
-}
-
-static int byValue(const void *a, const void *b)
-{
-  double x = *(const double *)a, y = *(const double *)b;
-  return x < y ? -1 : x > y;
-}
-
-static double median(double *v, int n)
-{
-  qsort(v, n, sizeof *v, byValue);
-  return v[n / 2];
+  return kdbShownAt() - start;
 }
 
 int main(int argc, char **argv)
@@ -131,8 +82,8 @@ int main(int argc, char **argv)
       pinTimes[i] = pinDialog();
       bareTimes[i] = bareWindow();
     }
-  printf("PIN window on screen after (median) %6.1f ms\n", median(pinTimes, samples) * 1e3);
-  printf("bare window on screen after (median) %5.1f ms\n", median(bareTimes, samples) * 1e3);
+  printf("PIN window on screen after (median) %6.1f ms\n", kdbMedian(pinTimes, samples) * 1e3);
+  printf("bare window on screen after (median) %5.1f ms\n", kdbMedian(bareTimes, samples) * 1e3);
 
   for (i = 0; i < warmUp; i++)
     pinDialog();
