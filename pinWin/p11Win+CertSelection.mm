@@ -16,14 +16,16 @@ static NSArray *newCertRows(NSArray *certificates)
 
   for (NSUInteger i = 0; i < count; i++)
     {
-      NSAutoreleasePool *pool = [NSAutoreleasePool new];
       id certificate = [certificates objectAtIndex: i];
       id state = p11ElementValue(certificate, @"cerState");
-      NSString *info = [NSString stringWithFormat: @"%@'s %@ ID",
+      NSString *info = [[NSString alloc] initWithFormat: @"%@'s %@ ID",
         p11ElementValue(certificate, @"sub"), p11ElementValue(certificate, @"isser")];
-      [rows addObject: [NSDictionary dictionaryWithObjectsAndKeys:
-        state != nil ? state : @"", @"cerState", info, @"info", nil]];
-      [pool release];
+      id keys[] = { @"cerState", @"info" };
+      id values[] = { state != nil ? state : @"", info };
+      NSDictionary *row = [[NSDictionary alloc] initWithObjects: values forKeys: keys count: 2];
+      [rows addObject: row];
+      [row release];
+      [info release];
     }
   NSArray *copy = [rows copy];
   [rows release];
