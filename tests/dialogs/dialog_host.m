@@ -8,6 +8,7 @@ static const KDTScenario *const scenarioTables[] = {
   kdtFrameScenarios,
   kdtPinScenarios,
   kdtSelectionScenarios,
+  kdtCountdownScenarios,
 };
 
 static const KDTScenario *findScenario(const char *name)

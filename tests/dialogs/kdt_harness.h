@@ -65,3 +65,4 @@ typedef struct
 extern const KDTScenario kdtFrameScenarios[];
 extern const KDTScenario kdtPinScenarios[];
 extern const KDTScenario kdtSelectionScenarios[];
+extern const KDTScenario kdtCountdownScenarios[];

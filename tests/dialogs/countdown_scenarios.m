@@ -1,0 +1,313 @@
+// The button-press countdown window: how it looks, and every way it ends.
+// Countdowns are short; times are checked only against generous bounds.
+#import "kdt_harness.h"
+#include <pthread.h>
+#include <unistd.h>
+
+#define TITLE "按键提示"
+#define BUNDLE "/usr/local/lib/imagePushBtn.bundle"
+
+static int (*showCountDown)(int, const char *, const char *, int, int, int *);
+static void (*closeWindowFn)(void);
+static void (*closeWindowT)(void);
+static int *remaining;        // TIME
+static NSWindow **window;     // win
+static NSTextField **label;   // nameLabel
+static void **modalSession;   // session
+static NSTimer **closeTimer;  // timer
+
+static void setUp(void)
+{
+  void (*consoleInit)(void) = kdtSymbol("P11_ConsoleInit");
+  showCountDown = kdtSymbol("showCountDownWindow");
+  closeWindowFn = kdtSymbol("closeWindow");
+  closeWindowT = kdtSymbol("closeWindow_t");
+  remaining = kdtSymbol("TIME");
+  window = kdtSymbol("win");
+  label = kdtSymbol("nameLabel");
+  modalSession = kdtSymbol("session");
+  closeTimer = kdtSymbol("timer");
+  consoleInit();
+}
+
+// One countdown window, driven by `steps` when there are any; returns how
+// long the call blocked. Whatever ended it, nothing of the window is left.
+static NSTimeInterval countdown(int seconds, const char *gifName, const char *bundle,
+                                int *winClosed, const KDTStep *steps, int count)
+{
+  if (count > 0)
+    kdtDrive(steps, count);
+  NSDate *start = [NSDate date];
+  KDT_CHECK(showCountDown(seconds, gifName, bundle, 567, 400, winClosed) == 0);
+  NSTimeInterval took = -[start timeIntervalSinceNow];
+  if (getenv("KDT_TRACE") != NULL)
+    fprintf(stderr, "countdown %d: %.3f s, TIME %d\n", seconds, took, *remaining);
+  if (count > 0)
+    KDT_CHECK(kdtDriveFinished());
+  KDT_CHECK(*window == nil && *label == nil && *modalSession == NULL);
+  return took;
+}
+
+#define NO_STEPS NULL, 0
+
+static id subviewOfClass(NSWindow *w, Class c)
+{
+  NSArray *views = [[w contentView] subviews];
+  NSUInteger i;
+  for (i = 0; i < [views count]; i++)
+    if ([[views objectAtIndex: i] isKindOfClass: c])
+      return [views objectAtIndex: i];
+  return nil;
+}
+
+static NSSize shownPictureSize(NSWindow *w)
+{
+  NSImageView *view = subviewOfClass(w, [NSImageView class]);
+  return [view image] != nil ? [[view image] size] : NSZeroSize;
+}
+
+// Time the call took beyond its ticks of one second each: about nothing
+// when it closed by itself, about half a second of settle wait when its
+// session was stopped from outside.
+static NSTimeInterval beyondTicks(NSTimeInterval took, int seconds)
+{
+  return took - (seconds - *remaining);
+}
+
+static NSString *remainingText(int seconds)
+{
+  return [NSString stringWithFormat: kdtUTF8("剩余%d秒"), seconds];
+}
+
+// ---- Look ----
+
+static void checkLayout(NSWindow *w)
+{
+  NSTextField *text = subviewOfClass(w, [NSTextField class]);
+  NSImageView *picture = subviewOfClass(w, [NSImageView class]);
+  NSArray *views = [[w contentView] subviews];
+  NSColor *colour = [[text textColor] colorUsingColorSpaceName: NSCalibratedRGBColorSpace];
+  NSString *family = [[text font] familyName];
+
+  KDT_CHECK(w == *window);
+  KDT_CHECK(NSEqualSizes([[w contentView] frame].size, NSMakeSize(400, 567)));
+  KDT_CHECK([w styleMask] == NSTitledWindowMask);
+  KDT_CHECK(![w isReleasedWhenClosed] && ![w canHide]);
+  KDT_CHECK([w delegate] == *(id *)kdtSymbol("myDelegate"));
+  KDT_CHECK([[w delegate] isKindOfClass: NSClassFromString(@"MyDelegate")]);
+
+  KDT_CHECK(NSEqualRects([picture frame], NSMakeRect(0, 0, 400, 567)));
+  KDT_CHECK(NSEqualSizes(shownPictureSize(w), NSMakeSize(384, 261)));
+
+  // The text lies over the picture, red, centred, 16 points of Arial's metrics.
+  KDT_CHECK(text == *label && [views indexOfObject: text] > [views indexOfObject: picture]);
+  KDT_CHECK(NSEqualRects([text frame], NSMakeRect(0, 140, 400, 30)));
+  KDT_CHECK([[text stringValue] isEqual: remainingText(*remaining)]);
+  KDT_CHECK(![text isEditable] && ![text isBezeled]);
+  KDT_CHECK([colour redComponent] == 1 && [colour greenComponent] == 0
+            && [colour blueComponent] == 0);
+  KDT_CHECK([text alignment] == NSTextAlignmentCenter);
+  KDT_CHECK([[text font] pointSize] == 16);
+  KDT_CHECK([family isEqual: @"Arial"] || [family isEqual: @"Liberation Sans"]);
+}
+
+static void checkCountedDown(NSWindow *w)
+{
+  KDT_CHECK(*remaining < 4);
+  KDT_CHECK([[*label stringValue] isEqual: remainingText(*remaining)]);
+}
+
+// Timeout: the window as it opens with the embedded picture, its text after a
+// tick, and what the call leaves behind. A close asked for before the call,
+// and closeWindow_t with no window, change nothing of the next countdown.
+static void timeoutAndLook(void)
+{
+  const KDTStep steps[] = {
+    { KDTWaitWindow, TITLE }, { KDTInspect, NULL, checkLayout },
+    { KDTScreenshot, "countdown-window" }, { KDTInspect, NULL, checkCountedDown } };
+  int open = 1;
+  NSTimeInterval took;
+
+  setUp();
+  NSTimer *t = [NSTimer timerWithTimeInterval: 1000 target: [NSNull null]
+                                     selector: @selector(description)
+                                     userInfo: nil repeats: NO];
+  *closeTimer = t;
+  closeWindowT();
+  KDT_CHECK(*closeTimer == nil && ![t isValid]);
+  KDT_CHECK(*remaining == 90 && *window == nil && *label == nil && *modalSession == NULL);
+  closeWindowFn();
+
+  took = countdown(6, "QVLedChangepin", BUNDLE, &open, KDT_STEPS(steps));
+  KDT_CHECK(took > 5.5 && took < 8);
+  KDT_CHECK(*remaining == 0 && open == 1);
+
+  took = countdown(2, "pressOK", BUNDLE, &open, NO_STEPS);
+  KDT_CHECK(took > 1.5 && took < 3.5);
+  KDT_CHECK(*remaining == 0 && open == 1);
+  KDT_CHECK([NSApp activationPolicy] == NSApplicationActivationPolicyAccessory);
+}
+
+// ---- Pictures ----
+
+static NSSize seenSize;
+static void notePictureAndClose(NSWindow *w)
+{
+  seenSize = shownPictureSize(w);
+  closeWindowT();
+}
+
+static NSSize pictureFor(const char *gifName, const char *bundle)
+{
+  const KDTStep steps[] = {
+    { KDTWaitWindow, TITLE }, { KDTInspect, NULL, notePictureAndClose } };
+  int open = 1;
+  seenSize = NSMakeSize(-1, -1);
+  countdown(5, gifName, bundle, &open, KDT_STEPS(steps));
+  return seenSize;
+}
+
+// The bundle's file by name; the embedded picture for the two exact names
+// even where the bundle has a file of that name; nothing for another letter
+// case, a missing name, bundle or null argument.
+static void pictures(void)
+{
+  setUp();
+  KDT_CHECK(NSEqualSizes(pictureFor("pressOK", BUNDLE), NSMakeSize(120, 80)));
+  KDT_CHECK(NSEqualSizes(pictureFor("QVLedChangepin", BUNDLE), NSMakeSize(384, 261)));
+  KDT_CHECK(NSEqualSizes(pictureFor("QVLedChangepin(2)", "/nonexistent"),
+                         NSMakeSize(384, 261)));
+  KDT_CHECK(NSEqualSizes(pictureFor("qvledchangepin", BUNDLE), NSZeroSize));
+  KDT_CHECK(NSEqualSizes(pictureFor(NULL, BUNDLE), NSZeroSize));
+  KDT_CHECK(NSEqualSizes(pictureFor("pressOK", NULL), NSZeroSize));
+}
+
+// ---- Ending it early ----
+
+// Zero or less shows that number for one tick; an int already 0 at the call
+// closes after the first tick; a null int is never read.
+static void oneTick(void)
+{
+  int open = 1, closed = 0;
+  NSTimeInterval took;
+
+  setUp();
+  took = countdown(0, NULL, NULL, &open, NO_STEPS);
+  KDT_CHECK(took > 0.8 && took < 2.5 && *remaining == -1);
+  took = countdown(-3, NULL, NULL, &open, NO_STEPS);
+  KDT_CHECK(took > 0.8 && took < 2.5 && *remaining == -4);
+  took = countdown(10, NULL, NULL, &closed, NO_STEPS);
+  KDT_CHECK(took > 0.8 && took < 2.5 && *remaining == 9 && closed == 0);
+  took = countdown(1, NULL, NULL, NULL, NO_STEPS);
+  KDT_CHECK(took > 0.8 && took < 2.5 && *remaining == 0);
+}
+
+// What the caller's other thread does, after a pause.
+typedef enum { ClearInt, CallCloseWindow } Ending;
+static Ending ending;
+static int callerInt;
+
+static void *endLater(void *unused)
+{
+  usleep(1300 * 1000);
+  switch (ending)
+    {
+      case ClearInt: callerInt = 0; break;
+      case CallCloseWindow: closeWindowFn(); break;
+    }
+  return NULL;
+}
+
+static NSTimeInterval endedFromThread(Ending how)
+{
+  pthread_t thread;
+  ending = how;
+  callerInt = 1;
+  pthread_create(&thread, NULL, endLater, NULL);
+  NSTimeInterval took = countdown(10, "QVLedChangepin", BUNDLE, &callerInt, NO_STEPS);
+  pthread_join(thread, NULL);
+  return took;
+}
+
+static void *callCloseWindowT(void *unused)
+{
+  closeWindowT();
+  return NULL;
+}
+
+// closeWindow_t from another thread while the window's thread is inside the
+// session's run: the worst moment to end the session from elsewhere.
+static void closeFromThreadDuringRun(NSWindow *w)
+{
+  pthread_t thread;
+  pthread_create(&thread, NULL, callCloseWindowT, NULL);
+  pthread_join(thread, NULL);
+}
+
+// The caller's other threads end the window within about a second, each way;
+// closeWindow_t from there leaves the close to the window's thread, which
+// ends the session cleanly (no settle wait).
+static void endedFromOtherThreads(void)
+{
+  const KDTStep steps[] = {
+    { KDTWaitWindow, TITLE }, { KDTInspect, NULL, closeFromThreadDuringRun } };
+  NSTimeInterval took;
+  int open = 1;
+
+  setUp();
+  took = endedFromThread(ClearInt);
+  KDT_CHECK(took > 1.3 && took < 3.5 && *remaining > 6 && callerInt == 0);
+  took = endedFromThread(CallCloseWindow);
+  KDT_CHECK(took > 1.3 && took < 3.5 && *remaining > 6 && callerInt == 1);
+  took = countdown(10, NULL, NULL, &open, KDT_STEPS(steps));
+  KDT_CHECK(took < 5 && beyondTicks(took, 10) < 0.3 && open == 1);
+}
+
+static BOOL shouldClose = YES;
+static void askToClose(NSWindow *w)
+{
+  shouldClose = [[w delegate] windowShouldClose: w];
+}
+
+// Closed on its own thread while it handles events: by the platform asking
+// its delegate (which stores 0 for the caller, or nothing with no int), and by
+// closeWindow_t; the session ends cleanly (no settle wait) after the turn's
+// tick. A session stopped by someone else ends the call after the settle wait.
+static void endedOnItsThread(void)
+{
+  const KDTStep byDelegate[] = {
+    { KDTWaitWindow, TITLE }, { KDTInspect, NULL, askToClose } };
+  const KDTStep byCloseWindowT[] = {
+    { KDTWaitWindow, TITLE }, { KDTInspect, NULL, notePictureAndClose } };
+  const KDTStep stopped[] = {
+    { KDTWaitWindow, TITLE }, { KDTStopModal } };
+  int open = 1;
+  NSTimeInterval took;
+
+  setUp();
+  took = countdown(10, "QVLedChangepin", BUNDLE, &open, KDT_STEPS(byDelegate));
+  KDT_CHECK(!shouldClose && open == 0);
+  KDT_CHECK(took < 5 && beyondTicks(took, 10) < 0.3);
+  shouldClose = YES;
+  took = countdown(10, NULL, NULL, NULL, KDT_STEPS(byDelegate));
+  KDT_CHECK(!shouldClose && took < 5);
+
+  open = 1;
+  took = countdown(10, NULL, NULL, &open, KDT_STEPS(byCloseWindowT));
+  KDT_CHECK(open == 1 && took < 5 && beyondTicks(took, 10) < 0.3);
+
+  took = countdown(10, NULL, NULL, &open, KDT_STEPS(stopped));
+  KDT_CHECK(open == 1 && took < 5 && beyondTicks(took, 10) > 0.4);
+  // The next window is not held up by the stopped one.
+  took = countdown(1, NULL, NULL, &open, NO_STEPS);
+  KDT_CHECK(took > 0.8 && took < 2.5);
+}
+
+const KDTScenario kdtCountdownScenarios[] = {
+  { "countdown_timeout_look", timeoutAndLook },
+  { "countdown_pictures", pictures },
+  { "countdown_one_tick", oneTick },
+  { "countdown_other_threads", endedFromOtherThreads },
+  { "countdown_own_thread", endedOnItsThread },
+  { NULL, NULL }
+};
