@@ -8,7 +8,8 @@
 # GNUstep daemons (gdnc, gpbs) that the command started. With --bundle the
 # command sees DIR as /usr/local/lib/imagePushBtn.bundle, with --no-bundle it
 # sees no bundle there: both through a tmpfs over /usr/local/lib in a private
-# mount namespace, so the real /usr/local/lib is never touched.
+# mount namespace, so the real /usr/local/lib is never touched. The command
+# gets KDT_TIME_LIMIT seconds (default 40).
 set -euo pipefail
 
 bundle_mode=keep bundle_dir=
@@ -61,6 +62,8 @@ done
 
 mkdir -p "$work/tmp"
 export DISPLAY=":$(head -1 "$work/display")" TMPDIR="$work/tmp" KDT_RUN="$marker"
+# A hung dialog is ended here, well before ctest's timeout would kill this
+# script without its clean-up (GNUstep ignores SIGTERM in a modal loop).
 status=0
-"$@" || status=$?
+timeout --kill-after=3 "${KDT_TIME_LIMIT:-40}" "$@" || status=$?
 exit $status
