@@ -1,7 +1,9 @@
 // dispatch_after_f over a one-shot NSTimer on the main run loop.
 #import <AppKit/AppKit.h>
 #include <dispatch/dispatch.h>
+#include <fcntl.h>
 #include <time.h>
+#include <unistd.h>
 
 struct kp_dispatch_queue { int unused; };
 static struct kp_dispatch_queue mainQueue;
@@ -26,6 +28,68 @@ dispatch_queue_t dispatch_get_main_queue(void)
 {
   return &mainQueue;
 }
+
+// The modes in which main-queue work runs: modal runs and tracking included.
+static NSArray *workModes(void)
+{
+  static NSArray *modes = nil;
+  if (modes == nil)
+    modes = [[NSArray alloc] initWithObjects: NSDefaultRunLoopMode,
+      NSModalPanelRunLoopMode, NSEventTrackingRunLoopMode, nil];
+  return modes;
+}
+
+// GNUstep's -runMode:beforeDate: fires a due timer and then goes on waiting
+// for input, whereas work from the main queue counts as input on macOS: the
+// call returns once it has run. After each piece of work a byte on this pipe
+// is that input, so a loop that waits for the work wakes up.
+@interface KPMainQueueWake : NSObject <RunLoopEvents>
+{
+  int fds[2];
+}
++ (KPMainQueueWake *) mainThreadWake;
+- (void) signal;
+@end
+
+@implementation KPMainQueueWake
++ (KPMainQueueWake *) mainThreadWake  // on the main thread
+{
+  static KPMainQueueWake *wake = nil;
+  if (wake == nil)
+    {
+      wake = [KPMainQueueWake new];
+      if (pipe(wake->fds) != 0)
+        {
+          [wake release];  // no wake-up: the work still runs
+          wake = nil;
+          return nil;
+        }
+      fcntl(wake->fds[0], F_SETFL, O_NONBLOCK);
+      fcntl(wake->fds[1], F_SETFL, O_NONBLOCK);
+      NSRunLoop *loop = [NSRunLoop currentRunLoop];
+      NSUInteger i;
+      for (i = 0; i < [workModes() count]; i++)
+        [loop addEvent: (void *)(intptr_t)wake->fds[0] type: ET_RDESC
+               watcher: wake forMode: [workModes() objectAtIndex: i]];
+    }
+  return wake;
+}
+
+- (void) signal
+{
+  // When the pipe is full the loop has wake-ups waiting already.
+  ssize_t written = write(fds[1], "w", 1);
+  (void)written;
+}
+
+- (void) receivedEvent: (void *)data type: (RunLoopEventType)type
+                 extra: (void *)extra forMode: (NSString *)mode
+{
+  char drained[64];
+  ssize_t got = read(fds[0], drained, sizeof drained);
+  (void)got;
+}
+@end
 
 // One scheduled piece of work; the timer keeps it alive until it has fired.
 @interface KPDelayedWork : NSObject
@@ -57,14 +121,16 @@ dispatch_queue_t dispatch_get_main_queue(void)
                                      selector: @selector(fire:)
                                      userInfo: nil repeats: NO];
   NSRunLoop *loop = [NSRunLoop currentRunLoop];
-  [loop addTimer: t forMode: NSDefaultRunLoopMode];
-  [loop addTimer: t forMode: NSModalPanelRunLoopMode];
-  [loop addTimer: t forMode: NSEventTrackingRunLoopMode];
+  NSUInteger i;
+  [KPMainQueueWake mainThreadWake];
+  for (i = 0; i < [workModes() count]; i++)
+    [loop addTimer: t forMode: [workModes() objectAtIndex: i]];
 }
 
 - (void) fire: (NSTimer *)t
 {
   work(context);
+  [[KPMainQueueWake mainThreadWake] signal];
 }
 @end
 
