@@ -39,10 +39,13 @@ void closeWindow_t(void)
   if (![NSThread isMainThread])
     {
       // The window belongs to the main thread: its loop runs the close steps
-      // at its next turn, and the timer is invalidated where it runs.
+      // at its next turn, and the timer is invalidated where it runs. The
+      // caller's thread may have no pool of its own.
+      NSAutoreleasePool *pool = [NSAutoreleasePool new];
       [timer performSelectorOnMainThread: @selector(invalidate) withObject: nil
                            waitUntilDone: NO];
       timer = nil;
+      [pool release];
       return;
     }
   [timer invalidate];
