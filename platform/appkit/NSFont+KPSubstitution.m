@@ -34,10 +34,14 @@
 
 + (void) load
 {
+  // The class's own set-up runs here and may autorelease: the host has no
+  // pool while it loads the library.
+  NSAutoreleasePool *pool = [NSAutoreleasePool new];
   Class meta = object_getClass([NSFont class]);
   method_exchangeImplementations(
     class_getInstanceMethod(meta, @selector(fontWithName:size:)),
     class_getInstanceMethod(meta, @selector(kpFontWithName:size:)));
+  [pool release];
 }
 
 @end
