@@ -15,6 +15,7 @@
 #include "keydialogs.h"
 #include "paths.h"
 #include "demo_lists.h"
+#include "demo_countdown.h"
 
 static void *library;
 static int dialogArgc;     // the arguments after DIALOG
@@ -66,6 +67,12 @@ static void showKey(void)
   showSelection("selectKeyAlertWithArr");
 }
 
+static void showCountdown(void)
+{
+  if (demoCountdown(symbol, dialogArgc, dialogArgv) != 0)
+    exit(2);
+}
+
 static const struct
 {
   const char *name;
@@ -75,6 +82,8 @@ static const struct
   { "pin", showPin, "the PIN entry window (P11_BlockPopPin)" },
   { "cert", showCert, "certificate selection (selectCertAlertWithArr), rows as arguments" },
   { "key", showKey, "token selection (selectKeyAlertWithArr), rows as arguments" },
+  { "countdown", showCountdown, "the countdown window (showCountDownWindow): SECONDS"
+    " [NAME [BUNDLE [WIDTH HEIGHT [END_MS int|closeWindow|closeWindow_t]]]]" },
 };
 
 static int usage(void)
