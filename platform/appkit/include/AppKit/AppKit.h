@@ -9,6 +9,7 @@
 // Current names of button types and bezel styles.
 #define NSButtonTypePushOnPushOff NSPushOnPushOffButton
 #define NSBezelStyleRounded NSRoundedBezelStyle
+#define NSAlertStyleWarning NSWarningAlertStyle
 
 @interface NSApplication (KPActivationPolicy)
 // Keeps the policy for -activationPolicy. A process that becomes an
@@ -36,6 +37,12 @@
 @interface NSObject (KPViewBasedTableDelegate)
 - (NSView *) tableView: (NSTableView *)tableView
     viewForTableColumn: (NSTableColumn *)tableColumn row: (NSInteger)row;
+@end
+
+// An alert's accessory view, shown under its message text.
+@interface NSAlert (KPAccessoryView)
+- (NSView *) accessoryView;
+- (void) setAccessoryView: (NSView *)view;
 @end
 
 #endif
