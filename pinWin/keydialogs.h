@@ -11,6 +11,10 @@
 #ifndef KEYDIALOGS_H
 #define KEYDIALOGS_H
 
+#ifndef __cplusplus
+#include <stdbool.h>
+#endif
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -51,6 +55,24 @@ void P11_ConsoleInit(void);
  * nothing is written, and the result is -1. */
 int P11_BlockPopPin(char *pin, int *pinLen);
 
+/* Asks for the token's PIN in an alert: the picture "QV64.png" from the bundle
+ * at bundlePath, the message "请输入用户密码！", a masked field and one button
+ * ("OK", or the host's own translation of it).
+ *
+ * pin:        as for P11_BlockPopPin: a buffer of at least KEYDIALOGS_PIN_MAX
+ *             bytes; receives the PIN's UTF-8 bytes without a NUL, and bytes
+ *             behind the PIN are not touched. An empty PIN writes no byte.
+ * pinLen:     receives the PIN's length in bytes (0 to KEYDIALOGS_PIN_MAX);
+ *             not read on entry.
+ * text:       not used; may be null.
+ * bundlePath: the picture's bundle. Null, not UTF-8, or without the picture:
+ *             the platform's default icon.
+ *
+ * Returns 0 (the user cannot cancel; an empty PIN shows only in *pinLen).
+ * With a null pin or pinLen, or before the process has an application object,
+ * nothing is shown or written and the result is -1. */
+int P11_BlockPopPin_pic(char *pin, int *pinLen, const char *text, const char *bundlePath);
+
 /* The selection dialogs: a list in a modal window, one row per element of
  * `list`, in its order, with the buttons "确定" and "取消". The first row
  * starts selected. Returns the 0-based position of the row selected when
@@ -89,6 +111,22 @@ int selectKeyAlertWithArr(kd_array_t list);
  */
 int showCountDownWindow(int seconds, const char *gifName, const char *sourcePath,
                         int wlenght, int wWide, int *winClosed);
+
+/* Asks the user to confirm that the token be initialised: a warning alert
+ * with the picture "imageName.png" from the bundle at bundlePath and the
+ * buttons "确定" (also Return) and "取消". Returns true only for "确定".
+ * A null or non-UTF-8 name or path, or a missing picture, shows the platform's
+ * default icon. Before the process has an application object nothing is
+ * shown and the result is false. */
+bool keyInitAlert(const char *imageName, const char *bundlePath);
+
+/* Shows `message` with one button; returns 0 however the alert ends.
+ * P11_ShowMsg2 shows it with "确定" (also Return) and "取消" and returns 0 for
+ * "确定", 1 otherwise. A null or non-UTF-8 message shows no text. The int
+ * argument is not used. Before the process has an application object nothing
+ * is shown (P11_ShowMsg2 then returns 1). */
+int P11_ShowMsg(const char *message, int unused);
+int P11_ShowMsg2(const char *message, int unused);
 
 /* Ends the countdown window at its next once-a-second check. Any thread. */
 void closeWindow(void);

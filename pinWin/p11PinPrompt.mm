@@ -1,0 +1,33 @@
+// The PIN prompt in an alert, with a picture from the caller's bundle.
+#import "p11Modal.h"
+#import "p11PinField.h"
+#import "p11BundleImage.h"
+#import "p11Text.h"
+#include "keydialogs.h"
+
+int P11_BlockPopPin_pic(char *pin, int *pinLen, const char *text, const char *bundlePath)
+{
+  (void)text;  // the prompt's text is fixed
+  if (pin == NULL || pinLen == NULL || NSApp == nil)
+    return -1;
+  NSAutoreleasePool *pool = [NSAutoreleasePool new];
+
+  p11PinField *field = [[p11PinField alloc] initWithFrame: NSMakeRect(0, 0, 260, 24)];
+  NSAlert *prompt = [[NSAlert alloc] init];
+
+  NSImage *icon = p11NewBundleImage(p11TextFromUTF8(bundlePath), @"QV64", @"png");
+  [prompt setIcon: icon];
+  [icon release];
+  [prompt setMessageText: [NSString stringWithUTF8String: "请输入用户密码！"]];
+  [prompt setAccessoryView: field];
+  [prompt addButtonWithTitle: [[NSBundle mainBundle] localizedStringForKey: @"OK"
+                                                                     value: @""
+                                                                     table: nil]];
+  p11RunAlert(prompt);
+
+  p11CopyPinOut(field, pin, pinLen);
+  [prompt release];
+  [field release];
+  [pool release];
+  return 0;
+}
