@@ -9,6 +9,8 @@ static const KDTScenario *const scenarioTables[] = {
   kdtPinScenarios,
   kdtSelectionScenarios,
   kdtCountdownScenarios,
+  kdtAlertScenarios,
+  kdtPinPromptScenarios,
 };
 
 static const KDTScenario *findScenario(const char *name)

@@ -41,7 +41,7 @@ static void wakeModalRun(void)
   [NSApp postEvent: e atStart: NO];
 }
 
-static NSArray *allSubviews(NSView *view)
+NSArray *kdtAllSubviews(NSView *view)
 {
   NSMutableArray *all = [NSMutableArray array];
   NSArray *children = [view subviews];
@@ -49,14 +49,14 @@ static NSArray *allSubviews(NSView *view)
   for (i = 0; i < [children count]; i++)
     {
       [all addObject: [children objectAtIndex: i]];
-      [all addObjectsFromArray: allSubviews([children objectAtIndex: i])];
+      [all addObjectsFromArray: kdtAllSubviews([children objectAtIndex: i])];
     }
   return all;
 }
 
 NSSecureTextField *kdtSecureField(NSWindow *window)
 {
-  NSArray *views = allSubviews([window contentView]);
+  NSArray *views = kdtAllSubviews([window contentView]);
   NSUInteger i;
   for (i = 0; i < [views count]; i++)
     if ([[views objectAtIndex: i] isKindOfClass: [NSSecureTextField class]])
@@ -66,7 +66,7 @@ NSSecureTextField *kdtSecureField(NSWindow *window)
 
 NSTableView *kdtTableView(NSWindow *window)
 {
-  NSArray *views = allSubviews([window contentView]);
+  NSArray *views = kdtAllSubviews([window contentView]);
   NSUInteger i;
   for (i = 0; i < [views count]; i++)
     if ([[views objectAtIndex: i] isKindOfClass: [NSTableView class]])
@@ -76,7 +76,7 @@ NSTableView *kdtTableView(NSWindow *window)
 
 NSButton *kdtButton(NSWindow *window, NSString *title)
 {
-  NSArray *views = allSubviews([window contentView]);
+  NSArray *views = kdtAllSubviews([window contentView]);
   NSUInteger i;
   for (i = 0; i < [views count]; i++)
     {
@@ -170,7 +170,8 @@ static NSRect screenRectOf(NSWindow *window, NSRect rect)
       case KDTWaitWindow:
         {
           NSWindow *modal = [NSApp modalWindow];
-          if (modal == nil || ![modal isVisible] || ![[modal title] isEqual: text])
+          if (modal == nil || ![modal isVisible]
+              || (text != nil && ![[modal title] isEqual: text]))
             {
               next--;  // keep waiting
               return;

@@ -22,7 +22,7 @@ void kdtCheck(BOOL ok, const char *what, const char *file, int line);
 // ---- Driving a dialog ----
 typedef enum
 {
-  KDTWaitWindow,  // wait for the modal window titled `text`
+  KDTWaitWindow,  // wait for the modal window titled `text` (NULL: any title)
   KDTSetText,     // put `text` into the dialog's secure field, as a paste would
   KDTClickField,  // click into the secure field with the real X pointer
   KDTClickRow,    // click row `text` (a number) of the dialog's list, likewise
@@ -49,6 +49,7 @@ void kdtDrive(const KDTStep *steps, int count);
 BOOL kdtDriveFinished(void);
 
 // Helpers for inspecting a dialog window.
+NSArray *kdtAllSubviews(NSView *view);  // depth first, the view itself left out
 NSSecureTextField *kdtSecureField(NSWindow *window);
 NSButton *kdtButton(NSWindow *window, NSString *title);
 NSTableView *kdtTableView(NSWindow *window);
@@ -66,3 +67,5 @@ extern const KDTScenario kdtFrameScenarios[];
 extern const KDTScenario kdtPinScenarios[];
 extern const KDTScenario kdtSelectionScenarios[];
 extern const KDTScenario kdtCountdownScenarios[];
+extern const KDTScenario kdtAlertScenarios[];
+extern const KDTScenario kdtPinPromptScenarios[];

@@ -29,3 +29,9 @@ convert -size 120x80 xc:white \
   -fill white -draw 'polygon 66,26 72,26 72,36 82,26 89,26 78,40 89,54 82,54 72,44 72,54 66,54' \
   "$res/pressOK.gif"
 cp "$res/pressOK.gif" "$res/QVLedChangepin.gif"
+# The initialisation confirmation's icon, 96 x 96 (a size of its own, so that
+# a test can tell it from the others): a warning triangle.
+convert -size 96x96 xc:none \
+  -fill '#e0a000' -draw 'polygon 48,6 92,88 4,88' \
+  -fill white -draw 'rectangle 44,32 52,64' -draw 'rectangle 44,70 52,78' \
+  "$res/keyInitWarning.png"
