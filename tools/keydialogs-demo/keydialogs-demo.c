@@ -73,6 +73,46 @@ static void showCountdown(void)
     exit(2);
 }
 
+// The dialog's argument at `index`, or `fallback` when there is none.
+static const char *argumentOr(int index, const char *fallback)
+{
+  return index < dialogArgc ? dialogArgv[index] : fallback;
+}
+
+static void showInit(void)
+{
+  __typeof__(keyInitAlert) *confirm = symbol("keyInitAlert");
+  bool confirmed = confirm(argumentOr(0, "keyInitWarning"),
+                           argumentOr(1, KT_IMAGE_BUNDLE_PATH));
+  printf("result: %s\n", confirmed ? "true" : "false");
+}
+
+static void showMessage(const char *function)
+{
+  int (*show)(const char *, int) = symbol(function);
+  printf("result: %d\n", show(argumentOr(0, "证书已导入。"), 0));
+}
+
+static void showMsg(void)
+{
+  showMessage("P11_ShowMsg");
+}
+
+static void showMsg2(void)
+{
+  showMessage("P11_ShowMsg2");
+}
+
+static void showPinPicture(void)
+{
+  __typeof__(P11_BlockPopPin_pic) *blockPopPinPic = symbol("P11_BlockPopPin_pic");
+  char pin[KEYDIALOGS_PIN_MAX];
+  int length = 0;
+  int result = blockPopPinPic(pin, &length, "", argumentOr(0, KT_IMAGE_BUNDLE_PATH));
+  printf("result: %d\nlength: %d\n", result, length);
+  printBytes("pin", pin, length);
+}
+
 static const struct
 {
   const char *name;
@@ -84,6 +124,10 @@ static const struct
   { "key", showKey, "token selection (selectKeyAlertWithArr), rows as arguments" },
   { "countdown", showCountdown, "the countdown window (showCountDownWindow): SECONDS"
     " [NAME [BUNDLE [WIDTH HEIGHT [END_MS int|closeWindow|closeWindow_t]]]]" },
+  { "init", showInit, "initialisation confirmation (keyInitAlert): [IMAGE_NAME [BUNDLE]]" },
+  { "msg", showMsg, "message with one button (P11_ShowMsg): [TEXT]" },
+  { "msg2", showMsg2, "message with \"确定\" and \"取消\" (P11_ShowMsg2): [TEXT]" },
+  { "pinpic", showPinPicture, "PIN prompt with picture (P11_BlockPopPin_pic): [BUNDLE]" },
 };
 
 static int usage(void)
