@@ -86,9 +86,10 @@ static void promptAnswers(void)
   const KDTStep empty[] = { { KDTWaitWindow }, { KDTClick, "OK" } };
   const KDTStep nonAscii[] = {
     { KDTWaitWindow }, { KDTSetText, "密码ü1" }, { KDTClick, "OK" } };
+  // Real keystrokes into the clicked field; Return there answers the prompt.
   const KDTStep typedKeys[] = {
     { KDTWaitWindow }, { KDTClickField }, { KDTTypeKeys, "4321xy" },
-    { KDTScreenshot, "pin-prompt-typed" }, { KDTClick, "OK" } };
+    { KDTScreenshot, "pin-prompt-typed" }, { KDTTypeKeys, "\r" } };
   const KDTStep setTooLong[] = {
     { KDTWaitWindow }, { KDTSetText, longer }, { KDTClick, "OK" } };
   const KDTStep typedTooLong[] = {
