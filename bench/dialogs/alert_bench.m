@@ -4,7 +4,6 @@
 //   alert_bench LIBRARY [DIALOGS]     (needs a display: run it under run-gui.sh)
 #import "kdt_harness.h"
 #import "bench_timing.h"
-#include <unistd.h>
 
 #define BUNDLE "/usr/local/lib/imagePushBtn.bundle"
 
@@ -12,19 +11,6 @@ static int (*showMsg)(const char *, int);
 static int (*showMsg2)(const char *, int);
 static int (*blockPopPinPic)(char *, int *, const char *, const char *);
 static double pressedAt;
-
-static long rssKilobytes(void)
-{
-  long pages = 0, resident = 0;
-  FILE *f = fopen("/proc/self/statm", "r");
-  if (f != NULL)
-    {
-      if (fscanf(f, "%ld %ld", &pages, &resident) != 2)
-        resident = 0;
-      fclose(f);
-    }
-  return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
 
 static void markPress(NSWindow *window)
 {
@@ -85,18 +71,7 @@ int main(int argc, char **argv)
   printf("P11_ShowMsg2 returns after the press (median) %6.1f ms\n", kdbMedian(two, samples) * 1e3);
   printf("P11_ShowMsg returns after the press (median)  %6.1f ms\n", kdbMedian(one, samples) * 1e3);
 
-  for (i = 0; i < warmUp; i++)
-    pinPrompt();
-  long before = rssKilobytes();
-  for (i = 1; i <= dialogs; i++)
-    {
-      pinPrompt();
-      if (i % 100 == 0)
-        printf("  RSS after %3d prompts: %ld kB\n", i, rssKilobytes());
-    }
-  long after = rssKilobytes();
-  printf("RSS over %d PIN prompts with picture: %ld kB -> %ld kB (growth %ld kB)\n",
-         dialogs, before, after, after - before);
+  kdbReportRssGrowth("PIN prompts with picture", dialogs, warmUp, pinPrompt);
   [pool release];
   return 0;
 }

@@ -1,4 +1,4 @@
-// Timing pieces shared by the dialog benchmarks.
+// Timing and memory pieces shared by the dialog benchmarks.
 #pragma once
 #import <AppKit/AppKit.h>
 
@@ -14,3 +14,10 @@ double kdbDrawnAt(void);
 
 // The median of `v` (sorts it).
 double kdbMedian(double *v, int n);
+
+// Resident set size of this process, in kB.
+long kdbRssKilobytes(void);
+
+// Calls `dialog` `warmUp` times, then `count` times while printing the RSS
+// every 100 calls, and prints the growth over those `count` calls.
+void kdbReportRssGrowth(const char *what, int count, int warmUp, void (*dialog)(void));

@@ -1,5 +1,7 @@
 #import "bench_timing.h"
+#include <stdio.h>
 #include <time.h>
+#include <unistd.h>
 
 static double shownAt, drawnAt;
 
@@ -61,4 +63,34 @@ double kdbMedian(double *v, int n)
 {
   qsort(v, n, sizeof *v, byValue);
   return v[n / 2];
+}
+
+long kdbRssKilobytes(void)
+{
+  long pages = 0, resident = 0;
+  FILE *f = fopen("/proc/self/statm", "r");
+  if (f != NULL)
+    {
+      if (fscanf(f, "%ld %ld", &pages, &resident) != 2)
+        resident = 0;
+      fclose(f);
+    }
+  return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+void kdbReportRssGrowth(const char *what, int count, int warmUp, void (*dialog)(void))
+{
+  int i;
+  for (i = 0; i < warmUp; i++)
+    dialog();
+  long before = kdbRssKilobytes();
+  for (i = 1; i <= count; i++)
+    {
+      dialog();
+      if (i % 100 == 0)
+        printf("  RSS after %3d %s: %ld kB\n", i, what, kdbRssKilobytes());
+    }
+  long after = kdbRssKilobytes();
+  printf("RSS over %d %s: %ld kB -> %ld kB (growth %ld kB)\n",
+         count, what, before, after, after - before);
 }

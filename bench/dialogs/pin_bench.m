@@ -3,25 +3,11 @@
 //   pin_bench LIBRARY [DIALOGS]     (needs a display: run it under run-gui.sh)
 #import "kdt_harness.h"
 #import "bench_timing.h"
-#include <unistd.h>
 
 #define TITLE "SelvikUSBKey管理工具"
 #define BARE_TITLE "bare"
 
 static int (*blockPopPin)(char *, int *);
-
-static long rssKilobytes(void)
-{
-  long pages = 0, resident = 0;
-  FILE *f = fopen("/proc/self/statm", "r");
-  if (f != NULL)
-    {
-      if (fscanf(f, "%ld %ld", &pages, &resident) != 2)
-        resident = 0;
-      fclose(f);
-    }
-  return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
 
 static const KDTStep answerPin[] = {
   { KDTWaitWindow, TITLE }, { KDTSetText, "1234" }, { KDTClick, "确定" } };
@@ -60,6 +46,16 @@ static double bareWindow(void)
   return kdbShownAt() - start;
 }
 
+static void pinDialogOnly(void)
+{
+  pinDialog();
+}
+
+static void bareWindowOnly(void)
+{
+  bareWindow();
+}
+
 int main(int argc, char **argv)
 {
   enum { samples = 21, warmUp = 20 };
@@ -85,26 +81,9 @@ int main(int argc, char **argv)
   printf("PIN window on screen after (median) %6.1f ms\n", kdbMedian(pinTimes, samples) * 1e3);
   printf("bare window on screen after (median) %5.1f ms\n", kdbMedian(bareTimes, samples) * 1e3);
 
-  for (i = 0; i < warmUp; i++)
-    pinDialog();
-  long before = rssKilobytes();
-  for (i = 1; i <= dialogs; i++)
-    {
-      pinDialog();
-      if (i % 100 == 0)
-        printf("  RSS after %3d dialogs: %ld kB\n", i, rssKilobytes());
-    }
-  long after = rssKilobytes();
-  printf("RSS over %d PIN dialogs: %ld kB -> %ld kB (growth %ld kB)\n",
-         dialogs, before, after, after - before);
-
+  kdbReportRssGrowth("PIN dialogs", dialogs, warmUp, pinDialogOnly);
   // The same number of bare windows, for what GNUstep itself keeps.
-  before = rssKilobytes();
-  for (i = 0; i < dialogs; i++)
-    bareWindow();
-  after = rssKilobytes();
-  printf("RSS over %d bare windows: %ld kB -> %ld kB (growth %ld kB)\n",
-         dialogs, before, after, after - before);
+  kdbReportRssGrowth("bare windows", dialogs, 0, bareWindowOnly);
   [pool release];
   return 0;
 }
