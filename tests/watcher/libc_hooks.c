@@ -28,15 +28,15 @@ static int due(const char *planned, atomic_int *seen) {
 
 static int thread_must_fail(void *(*start)(void *)) {
   static atomic_int seen;
-  const char *spec = getenv("KT_FAIL_THREAD");
-  if (!spec) return 0;
+  const char *plan = getenv("KT_FAIL_THREAD");
+  if (!plan) return 0;
   char name[128];
-  size_t length = strcspn(spec, ":");
+  size_t length = strcspn(plan, ":");
   if (length >= sizeof name) return 0;
-  memcpy(name, spec, length);
+  memcpy(name, plan, length);
   name[length] = '\0';
   if (dlsym(RTLD_DEFAULT, name) != (void *)start) return 0;
-  return due(spec[length] ? spec + length + 1 : NULL, &seen);
+  return due(plan[length] ? plan + length + 1 : NULL, &seen);
 }
 
 struct Start {
