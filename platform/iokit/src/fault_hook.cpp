@@ -19,8 +19,8 @@ struct PlannedFailure {
 std::vector<PlannedFailure> &plan() {
   static auto *failures = [] {
     auto *list = new std::vector<PlannedFailure>;
-    const char *plan = std::getenv("KT_IOKIT_FAIL");
-    std::string text = plan ? plan : "";
+    const char *setting = std::getenv("KT_IOKIT_FAIL");
+    std::string text = setting ? setting : "";
     size_t start = 0;
     while (start < text.size()) {
       size_t end = text.find(',', start);
