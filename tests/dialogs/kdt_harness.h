@@ -19,6 +19,14 @@ extern int kdtFailures;
 void kdtCheck(BOOL ok, const char *what, const char *file, int line);
 #define KDT_CHECK(cond) kdtCheck((cond) ? YES : NO, #cond, __FILE__, __LINE__)
 
+// The caller's side of the PIN dialogs' buffer contract: the buffer is filled
+// with a marker before the call, so that a byte written behind the PIN shows.
+#define KDT_UNTOUCHED 0xAA
+void kdtMarkPinBuffer(unsigned char *buffer, size_t size, int *length);
+// Checks that the buffer holds `pin`, `length` is its length in bytes, and
+// nothing behind it was written.
+void kdtExpectPin(const unsigned char *buffer, size_t size, int length, const char *pin);
+
 // ---- Driving a dialog ----
 typedef enum
 {

@@ -4,7 +4,6 @@
 #define BUNDLE "/usr/local/lib/imagePushBtn.bundle"  // its QV64.png is 128 pixels wide
 #define PROMPT "请输入用户密码！"
 #define PIN_MAX 64
-#define UNTOUCHED 0xAA
 
 static unsigned char buffer[PIN_MAX + 32];
 static int length;
@@ -21,8 +20,7 @@ static void setUp(void)
 
 static int askPin(const char *text, const char *bundle, const KDTStep *steps, int count)
 {
-  memset(buffer, UNTOUCHED, sizeof buffer);
-  length = -7;
+  kdtMarkPinBuffer(buffer, sizeof buffer, &length);
   kdtDrive(steps, count);
   int result = blockPopPinPic((char *)buffer, &length, text, bundle);
   KDT_CHECK(kdtDriveFinished());
@@ -32,16 +30,7 @@ static int askPin(const char *text, const char *bundle, const KDTStep *steps, in
 // The buffer holds `pin` and nothing was written behind it.
 static void expectPin(const char *pin)
 {
-  size_t n = strlen(pin), i;
-  KDT_CHECK(length == (int)n);
-  KDT_CHECK(memcmp(buffer, pin, n) == 0);
-  for (i = n; i < sizeof buffer; i++)
-    if (buffer[i] != UNTOUCHED)
-      {
-        fprintf(stderr, "byte %zu behind the PIN was written\n", i);
-        kdtFailures++;
-        return;
-      }
+  kdtExpectPin(buffer, sizeof buffer, length, pin);
 }
 
 // The message, the field under it and above the one "OK" button, the
@@ -158,12 +147,11 @@ static void promptWithoutPicture(void)
 static void promptNullArguments(void)
 {
   setUp();
-  memset(buffer, UNTOUCHED, sizeof buffer);
-  length = -7;
+  kdtMarkPinBuffer(buffer, sizeof buffer, &length);
   KDT_CHECK(blockPopPinPic(NULL, &length, "", BUNDLE) == -1);
   KDT_CHECK(length == -7);
   KDT_CHECK(blockPopPinPic((char *)buffer, NULL, "", BUNDLE) == -1);
-  KDT_CHECK(buffer[0] == UNTOUCHED);
+  KDT_CHECK(buffer[0] == KDT_UNTOUCHED);
   KDT_CHECK([NSApp modalWindow] == nil);
 }
 

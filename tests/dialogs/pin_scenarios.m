@@ -3,7 +3,6 @@
 
 #define TITLE "SelvikUSBKey管理工具"
 #define PIN_MAX 64
-#define UNTOUCHED 0xAA
 
 static unsigned char buffer[PIN_MAX + 32];
 static int length;
@@ -22,8 +21,7 @@ static void setUp(void)
 // One dialog with a fresh buffer; returns the dialog's result.
 static int askPin(const KDTStep *steps, int count)
 {
-  memset(buffer, UNTOUCHED, sizeof buffer);
-  length = -7;
+  kdtMarkPinBuffer(buffer, sizeof buffer, &length);
   kdtDrive(steps, count);
   int result = blockPopPin((char *)buffer, &length);
   KDT_CHECK(kdtDriveFinished());
@@ -33,16 +31,7 @@ static int askPin(const KDTStep *steps, int count)
 // The buffer holds `pin` and nothing was written behind it.
 static void expectPin(const char *pin)
 {
-  size_t n = strlen(pin), i;
-  KDT_CHECK(length == (int)n);
-  KDT_CHECK(memcmp(buffer, pin, n) == 0);
-  for (i = n; i < sizeof buffer; i++)
-    if (buffer[i] != UNTOUCHED)
-      {
-        fprintf(stderr, "byte %zu behind the PIN was written\n", i);
-        kdtFailures++;
-        return;
-      }
+  kdtExpectPin(buffer, sizeof buffer, length, pin);
 }
 
 static NSTextField *labelWithText(NSWindow *window, NSString *text)
@@ -228,16 +217,15 @@ static void missingPicture(void)
 // Null arguments, or no application object yet: nothing shown or written.
 static void nullArguments(void)
 {
-  memset(buffer, UNTOUCHED, sizeof buffer);
-  length = -7;
+  kdtMarkPinBuffer(buffer, sizeof buffer, &length);
   blockPopPin = kdtSymbol("P11_BlockPopPin");
   KDT_CHECK(blockPopPin((char *)buffer, &length) == -1);
-  KDT_CHECK(length == -7 && buffer[0] == UNTOUCHED);
+  KDT_CHECK(length == -7 && buffer[0] == KDT_UNTOUCHED);
   setUp();
   KDT_CHECK(blockPopPin(NULL, &length) == -1);
   KDT_CHECK(length == -7);
   KDT_CHECK(blockPopPin((char *)buffer, NULL) == -1);
-  KDT_CHECK(buffer[0] == UNTOUCHED);
+  KDT_CHECK(buffer[0] == KDT_UNTOUCHED);
   NSArray *windows = [NSApp windows];
   NSUInteger i;
   for (i = 0; i < [windows count]; i++)
