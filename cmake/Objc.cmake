@@ -20,7 +20,7 @@ function(objc_target target kind)
     separate_arguments(flags UNIX_COMMAND "${flags}")
     # -MMD/-MP and -I. are for GNUstep's own makefiles; CMake tracks dependencies itself.
     list(REMOVE_ITEM flags -MMD -MP -I. -g -O2)
-    set(GNUSTEP_OBJC_FLAGS ${flags} -Wno-subobject-linkage CACHE INTERNAL "")
+    set(GNUSTEP_OBJC_FLAGS ${flags} CACHE INTERNAL "")
     foreach(k base gui)
       execute_process(COMMAND gnustep-config --${k}-libs
         OUTPUT_VARIABLE libs OUTPUT_STRIP_TRAILING_WHITESPACE)
@@ -29,7 +29,9 @@ function(objc_target target kind)
     endforeach()
   endif()
   target_compile_options(${target} PRIVATE
-    $<$<COMPILE_LANGUAGE:OBJCXX,OBJC>:${GNUSTEP_OBJC_FLAGS}>)
+    $<$<COMPILE_LANGUAGE:OBJCXX,OBJC>:${GNUSTEP_OBJC_FLAGS}>
+    # GNUstep's headers hold block-typed fields that g++ warns about in C++.
+    $<$<COMPILE_LANGUAGE:OBJCXX>:-Wno-subobject-linkage>)
   if(kind STREQUAL "APPKIT")
     target_link_libraries(${target} PRIVATE ${GNUSTEP_gui_LIBS})
   else()
