@@ -3,7 +3,7 @@
 set -euo pipefail
 build=(cmake make g++ gobjc++ gnustep-devel libudev-dev pkg-config
        fonts-wqy-zenhei fonts-liberation)
-tests=(libgtest-dev umockdev libumockdev-dev xvfb xdotool imagemagick x11-utils util-linux)
+tests=(libgtest-dev gdb umockdev libumockdev-dev xvfb xdotool imagemagick x11-utils util-linux)
 pkgs=("${build[@]}")
 [ "${1:-}" = "--tests" ] && pkgs+=("${tests[@]}")
 missing=()

@@ -3,8 +3,9 @@
 #
 #   run-gui.sh [--bundle DIR | --no-bundle] -- COMMAND [ARGS...]
 #
-# Starts Xvfb on a free display, gives the command its own TMPDIR (GNUstep
-# keeps its daemons' sockets there), and afterwards ends the Xvfb and the
+# Starts Xvfb on a free display, gives the command its own temporary directory
+# (GNUstep keeps its daemons' sockets and names there, and reads it from TMP and
+# TEMP, not TMPDIR), and afterwards ends the Xvfb and the
 # GNUstep daemons (gdnc, gpbs) that the command started. With --bundle the
 # command sees DIR as /usr/local/lib/imagePushBtn.bundle, with --no-bundle it
 # sees no bundle there: both through a tmpfs over /usr/local/lib in a private
@@ -61,9 +62,26 @@ done
 [ -s "$work/display" ] || { echo "run-gui.sh: Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 2; }
 
 mkdir -p "$work/tmp"
-export DISPLAY=":$(head -1 "$work/display")" TMPDIR="$work/tmp" KDT_RUN="$marker"
+# Without TMP/TEMP every test would share /tmp/GNUstepSecure<uid>, and so one
+# gdnc and gpbs: a test ending them would break another test's dialog.
+export DISPLAY=":$(head -1 "$work/display")" TMPDIR="$work/tmp" TMP="$work/tmp" TEMP="$work/tmp" KDT_RUN="$marker"
 # A hung dialog is ended here, well before ctest's timeout would kill this
 # script without its clean-up (GNUstep ignores SIGTERM in a modal loop).
+# A hang is reported with every thread's stack, to show where it stuck.
+limit=${KDT_TIME_LIMIT:-40}
+"$@" &
+pid=$!
+(
+  sleep "$limit"
+  kill -0 "$pid" 2>/dev/null || exit 0
+  echo "run-gui.sh: $1 still running after ${limit} s" >&2
+  if command -v gdb > /dev/null; then
+    timeout 20 gdb -p "$pid" -batch -ex 'thread apply all bt' 2>/dev/null | grep -E '^(Thread|#)' >&2
+  fi
+  kill -KILL "$pid" 2>/dev/null
+) &
+watchdog=$!
 status=0
-timeout --kill-after=3 "${KDT_TIME_LIMIT:-40}" "$@" || status=$?
+wait "$pid" || status=$?
+kill "$watchdog" 2>/dev/null || true
 exit $status
