@@ -77,7 +77,7 @@ static void keyInitAnswers(void)
     { KDTWaitWindow }, { KDTInspect, NULL, checkInitIcon }, { KDTClick, "取消" } };
   // Return through the X server reaches the default button.
   const KDTStep returnKey[] = {
-    { KDTWaitWindow }, { KDTTypeKeys, "\r" } };
+    { KDTWaitWindow }, { KDTPressKey, "Return" } };
   const KDTStep ended[] = { { KDTWaitWindow }, { KDTStopModal } };
   const KDTStep defaultIcon[] = {
     { KDTWaitWindow }, { KDTInspect, NULL, checkDefaultIcon }, { KDTClick, "确定" } };
@@ -166,7 +166,7 @@ static void messageBoxes(void)
   const KDTStep one[] = {
     { KDTWaitWindow }, { KDTInspect, NULL, checkMessage },
     { KDTInspect, NULL, checkOneButton }, { KDTScreenshot, "message-box" },
-    { KDTTypeKeys, "\r" } };
+    { KDTPressKey, "Return" } };
   const KDTStep oneEnded[] = { { KDTWaitWindow }, { KDTStopModal } };
   const KDTStep ok[] = {
     { KDTWaitWindow }, { KDTInspect, NULL, checkMessage },

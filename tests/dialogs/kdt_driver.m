@@ -198,6 +198,12 @@ static NSRect screenRectOf(NSWindow *window, NSRect rect)
         [self runHelper: [NSArray arrayWithObjects: @"/usr/bin/xdotool", @"type",
           @"--delay", @"15", @"--", text, nil]];
         break;
+      case KDTPressKey:
+        // A named key already in the keymap: typing a control character
+        // makes xdotool remap a spare keycode for it while the dialog runs.
+        [self runHelper: [NSArray arrayWithObjects: @"/usr/bin/xdotool", @"key",
+          @"--delay", @"15", text, nil]];
+        break;
       case KDTInspect:
         step->inspect(window);
         break;

@@ -35,6 +35,7 @@ typedef enum
   KDTClickField,  // click into the secure field with the real X pointer
   KDTClickRow,    // click row `text` (a number) of the dialog's list, likewise
   KDTTypeKeys,    // type `text` with real X keystrokes (xdotool)
+  KDTPressKey,    // press the key named `text` (an X keysym name such as Return)
   KDTInspect,     // call `inspect` with the dialog's window
   KDTScreenshot,  // write the window to $KDT_SCREENSHOT_DIR/`text`.png
   KDTClick,       // click the button titled `text`

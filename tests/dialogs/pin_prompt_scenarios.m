@@ -78,7 +78,7 @@ static void promptAnswers(void)
   // Real keystrokes into the clicked field; Return there answers the prompt.
   const KDTStep typedKeys[] = {
     { KDTWaitWindow }, { KDTClickField }, { KDTTypeKeys, "4321xy" },
-    { KDTScreenshot, "pin-prompt-typed" }, { KDTTypeKeys, "\r" } };
+    { KDTScreenshot, "pin-prompt-typed" }, { KDTPressKey, "Return" } };
   const KDTStep setTooLong[] = {
     { KDTWaitWindow }, { KDTSetText, longer }, { KDTClick, "OK" } };
   const KDTStep typedTooLong[] = {
