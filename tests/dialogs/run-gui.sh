@@ -72,8 +72,11 @@ limit=${KDT_TIME_LIMIT:-40}
 "$@" &
 pid=$!
 (
-  sleep "$limit"
-  kill -0 "$pid" 2>/dev/null || exit 0
+  # In steps of a second, so that no sleep outlives a test that ended in time.
+  for ((waited = 0; waited < limit; waited++)); do
+    sleep 1
+    kill -0 "$pid" 2>/dev/null || exit 0
+  done
   echo "run-gui.sh: $1 still running after ${limit} s" >&2
   if command -v gdb > /dev/null; then
     timeout 20 gdb -p "$pid" -batch -ex 'thread apply all bt' 2>/dev/null | grep -E '^(Thread|#)' >&2
