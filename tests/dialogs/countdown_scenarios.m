@@ -303,11 +303,87 @@ static void endedOnItsThread(void)
   KDT_CHECK(took > 0.8 && took < 2.5);
 }
 
+// ---- Closed at once ----
+
+// Whether the X server maps a window of the countdown's title: what another
+// program, a screenshot say, sees at this moment.
+static BOOL mappedOnScreen(void)
+{
+  return system("xdotool search --onlyvisible --name '^" TITLE "$' > /dev/null") == 0;
+}
+
+// The whole screen as it is at this moment, while the window's thread is
+// still inside the callback.
+static void screenshotNow(const char *name)
+{
+  const char *dir = getenv("KDT_SCREENSHOT_DIR");
+  if (dir != NULL)
+    KDT_CHECK(system([[NSString stringWithFormat: @"import -window root %s/%s.png",
+                        dir, name] UTF8String]) == 0);
+}
+
+static NSDate *closedAt;
+
+// Everything the close does is done, as any caller can see it right away.
+static void checkClosed(NSWindow *w, const char *screenshot)
+{
+  KDT_CHECK(![w isVisible]);
+  KDT_CHECK(*modalSession == NULL && *label == nil && *closeTimer == nil);
+  KDT_CHECK(!mappedOnScreen());
+  screenshotNow(screenshot);
+  [closedAt release];
+  closedAt = [NSDate new];
+}
+
+// closeWindow_t in a callback that runs inside the session's run, with a
+// timer of the caller's in `timer`.
+static void closeAtOnce(NSWindow *w)
+{
+  NSTimer *t = [NSTimer scheduledTimerWithTimeInterval: 1000 target: [NSNull null]
+                                              selector: @selector(description)
+                                              userInfo: nil repeats: NO];
+  KDT_CHECK(mappedOnScreen());
+  *closeTimer = t;
+  closeWindowT();
+  KDT_CHECK(![t isValid]);
+  checkClosed(w, "countdown-closed-at-once");
+}
+
+static void askToCloseAtOnce(NSWindow *w)
+{
+  KDT_CHECK(mappedOnScreen());
+  shouldClose = [[w delegate] windowShouldClose: w];
+  KDT_CHECK(!shouldClose && callerInt == 0);
+  checkClosed(w, "countdown-closed-by-delegate");
+}
+
+// Closed from inside the session's run, by closeWindow_t and by the delegate:
+// gone at once, and the call returns a tick later without a settle wait (a
+// failed end of the session would count as a stop from outside).
+static void closedAtOnce(void)
+{
+  const KDTStep byCloseWindowT[] = {
+    { KDTWaitWindow, TITLE }, { KDTInspect, NULL, closeAtOnce } };
+  const KDTStep byDelegate[] = {
+    { KDTWaitWindow, TITLE }, { KDTInspect, NULL, askToCloseAtOnce } };
+  NSTimeInterval took;
+
+  setUp();
+  callerInt = 1;
+  took = countdown(10, "QVLedChangepin", BUNDLE, &callerInt, KDT_STEPS(byCloseWindowT));
+  KDT_CHECK(callerInt == 1 && -[closedAt timeIntervalSinceNow] < 1.5);
+  KDT_CHECK(beyondTicks(took, 10) < 0.3);
+
+  took = countdown(10, "QVLedChangepin", BUNDLE, &callerInt, KDT_STEPS(byDelegate));
+  KDT_CHECK(-[closedAt timeIntervalSinceNow] < 1.5 && beyondTicks(took, 10) < 0.3);
+}
+
 const KDTScenario kdtCountdownScenarios[] = {
   { "countdown_timeout_look", timeoutAndLook },
   { "countdown_pictures", pictures },
   { "countdown_one_tick", oneTick },
   { "countdown_other_threads", endedFromOtherThreads },
   { "countdown_own_thread", endedOnItsThread },
+  { "countdown_closed_at_once", closedAtOnce },
   { NULL, NULL }
 };
