@@ -8,12 +8,6 @@
 #include <errno.h>
 #include <time.h>
 
-// A session cannot be ended from inside its own run on every platform, so a
-// close that arrives while the loop is in runModalSession: (from the window's
-// delegate, or any callback run there) is finished once that run has returned.
-static BOOL sessionRunning;
-static BOOL closePending;
-
 // The close steps, shared by closeWindow_t and the loop.
 static void endCountdownSession(void)
 {
@@ -50,10 +44,7 @@ void closeWindow_t(void)
     }
   [timer invalidate];
   timer = nil;
-  if (sessionRunning)
-    closePending = YES;
-  else
-    endCountdownSession();
+  endCountdownSession();
 }
 
 // The tick's wait, which holds for the whole second even when a signal of
@@ -106,7 +97,6 @@ static BOOL countdownFinished(const void *finished)
   BOOL finished = NO;
   myapp = [NSApplication sharedApplication];
   windowClosed = NO;  // a close asked for before this window is forgotten
-  closePending = NO;
   [myapp setActivationPolicy: NSApplicationActivationPolicyAccessory];
   [myapp activateIgnoringOtherApps: YES];
 
@@ -158,17 +148,10 @@ static BOOL countdownFinished(const void *finished)
           [pool release];
           continue;
         }
-      sessionRunning = YES;
-      NSInteger response = p11RunModalSession(session);
-      sessionRunning = NO;
-      if (closePending || response != NSModalResponseContinue)
-        {
-          closePending = NO;
-          endCountdownSession();
-        }
-      if (response != NSModalResponseContinue)
+      if (p11RunModalSession(session) != NSModalResponseContinue)
         {
           // Stopped from outside: the session is over, but not the countdown.
+          endCountdownSession();
           [pool release];
           break;
         }
