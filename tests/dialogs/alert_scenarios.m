@@ -36,13 +36,14 @@ static bool confirmInit(const char *name, const char *bundle, const KDTStep *ste
   return confirmed;
 }
 
-// The two-line text alone, "确定" first and "取消" second.
+// The two-line text alone, "确定" first and "取消" second, and no title.
 static void checkInitAlert(NSWindow *window)
 {
   NSString *text = kdtUTF8(INIT_TEXT);
   NSTextField *message = kdtLabel(window, text);
   NSArray *buttons = kdtTitledButtons(window);
 
+  KDT_CHECK([[window title] length] == 0);
   KDT_CHECK(message != nil);
   KDT_CHECK([[text componentsSeparatedByString: @"\n"] count] == 2);
   KDT_CHECK([text rangeOfString: @"!\n"].location == [text rangeOfString: @"!"].location);
@@ -117,6 +118,7 @@ static NSDate *pressedAt;
 static void checkMessage(NSWindow *window)
 {
   NSArray *texts = kdtVisibleTexts(window);
+  KDT_CHECK([[window title] length] == 0);
   // Nothing but the message: no placeholder for the missing informative text.
   KDT_CHECK([texts count] == 1);
   KDT_CHECK([texts count] == 1 && [[texts objectAtIndex: 0] isEqual: expectedText]);
