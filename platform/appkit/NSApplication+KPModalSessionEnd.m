@@ -5,6 +5,10 @@
 // under way marks the session ended and is carried out as soon as the run
 // returns; every other end goes straight to GNUstep's.
 //
+// GNUstep also brings the window of the session below to the front when a
+// session ends. Where that session has been ended already (a dialog started
+// from a callback of its run, after the end), its window stays as it was.
+//
 // Plain Objective-C: the run may raise, and only here can @finally see it.
 #import <AppKit/AppKit.h>
 #include <objc/runtime.h>
@@ -14,7 +18,9 @@
 typedef struct KPSessionRun
 {
   NSModalSession session;
+  NSWindow *window;  // the session's, not retained: the run's owner keeps it
   BOOL endAsked;
+  BOOL windowHidden;  // while a nested session ends
   struct KPSessionRun *outer;
 } KPSessionRun;
 
@@ -33,20 +39,23 @@ static KPSessionRun *runOf(NSModalSession session)
 @interface NSApplication (KPModalSessionEnd)
 - (NSInteger) kpRunModalSession: (NSModalSession)session;
 - (void) kpEndModalSession: (NSModalSession)session;
+- (void) kpEndSessionNow: (NSModalSession)session;
 @end
 
 @implementation NSApplication (KPModalSessionEnd)
 
-// The two methods below are exchanged with GNUstep's at load: calling a kp
-// method from inside itself runs GNUstep's.
+// The two methods below are exchanged with GNUstep's at load: calling
+// -kpRunModalSession: or -kpEndModalSession: runs GNUstep's.
 
 // Answers what the run answered: NSModalResponseContinue unless the session
 // was also stopped, whether or not it was ended meanwhile.
 - (NSInteger) kpRunModalSession: (NSModalSession)session
 {
-  KPSessionRun run = { session, NO, runs };
+  KPSessionRun run = { session, nil, NO, NO, runs };
   NSInteger response;
 
+  if (session == _session)  // any other GNUstep refuses at once
+    run.window = [self modalWindow];
   runs = &run;
   @try
     {
@@ -56,7 +65,7 @@ static KPSessionRun *runOf(NSModalSession session)
     {
       runs = run.outer;
       if (run.endAsked)
-        [self kpEndModalSession: session];
+        [self kpEndSessionNow: session];
     }
   return response;
 }
@@ -67,7 +76,20 @@ static KPSessionRun *runOf(NSModalSession session)
   if (run != NULL)
     run->endAsked = YES;
   else
-    [self kpEndModalSession: session];
+    [self kpEndSessionNow: session];
+}
+
+// GNUstep's end, and the window of an ended session below put back out of
+// sight if the end brought it up.
+- (void) kpEndSessionNow: (NSModalSession)session
+{
+  KPSessionRun *run;
+  for (run = runs; run != NULL; run = run->outer)
+    run->windowHidden = ![run->window isVisible];
+  [self kpEndModalSession: session];
+  run = runOf(_session);
+  if (run != NULL && run->endAsked && run->windowHidden && [run->window isVisible])
+    [run->window orderOut: self];
 }
 
 + (void) load
