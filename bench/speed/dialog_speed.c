@@ -3,7 +3,9 @@
 // dialogs of every kind, and a real click or Return to the answer, measured
 // with an X event watcher on one display. pinentry-fltk and pinentry-gtk-2
 // run in the same run, driven through their Assuan protocol.
-//   dialog_speed SPEED_HOST LIBRARY BUNDLE [RUNS]
+//   dialog_speed SPEED_HOST LIBRARY BUNDLE [RUNS [BASELINE]]
+// With BASELINE (another build of the library), fresh hosts of the two take
+// turns, and the start-up rows show the baseline's figures beside ours.
 // Needs a display without a window manager (run it under run-gui.sh) and
 // xdotool; prints medians (and worst cases) in milliseconds.
 #include "child.h"
@@ -109,29 +111,27 @@ static double answer(const DialogKind *k, const XWEvent *map, int byReturn)
 // ---- Our fresh host ----
 typedef struct { Stats main, dlopen, init, mapped, click; } FreshFigures;
 
-static void freshHost(const char *host, const char *library, int runs, FreshFigures *f)
+// One fresh host process: start, first PIN window, click on "确定".
+static void freshHost(const char *host, const char *library, FreshFigures *f)
 {
-  int i, result;
-  for (i = 0; i < runs; i++)
-    {
-      Child c;
-      char *argv[] = { (char *)host, (char *)library, "fresh", NULL };
-      double started = xwNow();
-      if (childStart(&c, argv) != 0)
-        fail("cannot start the host");
-      XWEvent map = waitMap(kinds[0].title);
-      statsAdd(&f->mapped, (map.at - started) * 1e3);
-      statsAdd(&f->main, (stampOf(&c, "main", NULL) - started) * 1e3);
-      statsAdd(&f->dlopen, (stampOf(&c, "dlopen", NULL) - started) * 1e3);
-      statsAdd(&f->init, (stampOf(&c, "init", NULL) - started) * 1e3);
-      letItSettle();
-      double pressed = answer(&kinds[0], &map, 0);
-      double returned = stampOf(&c, "return", &result);
-      if (result != 0)
-        fail("the fresh host's PIN window did not answer 0 for its OK button");
-      statsAdd(&f->click, (returned - pressed) * 1e3);
-      childEnd(&c, 5);
-    }
+  int result;
+  Child c;
+  char *argv[] = { (char *)host, (char *)library, "fresh", NULL };
+  double started = xwNow();
+  if (childStart(&c, argv) != 0)
+    fail("cannot start the host");
+  XWEvent map = waitMap(kinds[0].title);
+  statsAdd(&f->mapped, (map.at - started) * 1e3);
+  statsAdd(&f->main, (stampOf(&c, "main", NULL) - started) * 1e3);
+  statsAdd(&f->dlopen, (stampOf(&c, "dlopen", NULL) - started) * 1e3);
+  statsAdd(&f->init, (stampOf(&c, "init", NULL) - started) * 1e3);
+  letItSettle();
+  double pressed = answer(&kinds[0], &map, 0);
+  double returned = stampOf(&c, "return", &result);
+  if (result != 0)
+    fail("the fresh host's PIN window did not answer 0 for its OK button");
+  statsAdd(&f->click, (returned - pressed) * 1e3);
+  childEnd(&c, 5);
 }
 
 // ---- pinentry through Assuan ----
@@ -263,24 +263,32 @@ static void row(const char *what, const Stats *ours, const Stats *fltk, const St
 int main(int argc, char **argv)
 {
   static KindFigures perKind[KINDS];
-  FreshFigures fresh;
+  FreshFigures fresh, before;
   PeerFigures fltk, gtk;
+  const char *baseline = argc > 5 ? argv[5] : NULL;
   int runs = argc > 4 ? atoi(argv[4]) : 10, k;
   char label[96];
 
   if (argc < 4 || runs < 1 || runs > STATS_MAX / 2)
     {
-      fprintf(stderr, "usage: dialog_speed SPEED_HOST LIBRARY BUNDLE [RUNS <= %d]\n", STATS_MAX / 2);
+      fprintf(stderr, "usage: dialog_speed SPEED_HOST LIBRARY BUNDLE [RUNS <= %d [BASELINE]]\n",
+              STATS_MAX / 2);
       return 2;
     }
   trace = getenv("DIALOG_SPEED_TRACE") != NULL;
   if ((display = xwOpen()) == NULL)
     fail("no X display with XInput 2");
   memset(&fresh, 0, sizeof fresh);
+  memset(&before, 0, sizeof before);
   memset(&fltk, 0, sizeof fltk);
   memset(&gtk, 0, sizeof gtk);
 
-  freshHost(argv[1], argv[2], runs, &fresh);
+  for (k = 0; k < runs; k++)
+    {
+      freshHost(argv[1], argv[2], &fresh);
+      if (baseline != NULL)
+        freshHost(argv[1], baseline, &before);
+    }
   peer("/usr/bin/pinentry-fltk", runs, &fltk);
   peer("/usr/bin/pinentry-gtk-2", runs, &gtk);
   series(argv[1], argv[2], argv[3], runs, perKind);
@@ -293,6 +301,13 @@ int main(int argc, char **argv)
   row("  of which: library loaded", &fresh.dlopen, NULL, NULL);
   row("  of which: P11_ConsoleInit returned", &fresh.init, NULL, NULL);
   row("first PIN window: click -> call returns", &fresh.click, NULL, NULL);
+  if (baseline != NULL)
+    {
+      row("BASELINE fresh start -> first PIN window", &before.mapped, &fltk.fresh, &gtk.fresh);
+      row("BASELINE   of which: library loaded", &before.dlopen, NULL, NULL);
+      row("BASELINE   of which: P11_ConsoleInit returned", &before.init, NULL, NULL);
+      row("BASELINE first PIN window: click -> return", &before.click, NULL, NULL);
+    }
   row("PIN answer: Return -> answer (pinentry)", NULL, &fltk.answer, &gtk.answer);
   for (k = 0; k < KINDS; k++)
     {
