@@ -11,6 +11,8 @@
 #include "child.h"
 #include "stats.h"
 #include "xwatch.h"
+#include <dirent.h>
+#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -106,6 +108,53 @@ static double answer(const DialogKind *k, const XWEvent *map, int byReturn)
   if (e.kind == XW_NONE)
     fail("xdotool's input did not arrive");
   return e.at;
+}
+
+// Ends the GNUstep daemons (gdnc, gpbs) that our hosts started: run-gui.sh
+// marks everything started under it with KDT_RUN. A fresh host then starts
+// as it would where no other GNUstep program has run lately.
+static void endDaemons(void)
+{
+  const char *marker = getenv("KDT_RUN");
+  char wanted[128], path[64], env[65536], comm[32];
+  DIR *proc = opendir("/proc");
+  struct dirent *d;
+  if (marker == NULL || proc == NULL)
+    fail("no KDT_RUN marker: run under tests/dialogs/run-gui.sh");
+  snprintf(wanted, sizeof wanted, "KDT_RUN=%s", marker);
+  while ((d = readdir(proc)) != NULL)
+    {
+      pid_t pid = atoi(d->d_name);
+      FILE *f;
+      size_t n = 0, at;
+      if (pid <= 0)
+        continue;
+      snprintf(path, sizeof path, "/proc/%d/comm", pid);
+      if ((f = fopen(path, "r")) == NULL)
+        continue;
+      comm[0] = 0;
+      if (fgets(comm, sizeof comm, f) == NULL)
+        comm[0] = 0;
+      fclose(f);
+      if (strcmp(comm, "gdnc\n") != 0 && strcmp(comm, "gpbs\n") != 0)
+        continue;
+      snprintf(path, sizeof path, "/proc/%d/environ", pid);
+      if ((f = fopen(path, "r")) != NULL)
+        {
+          n = fread(env, 1, sizeof env - 1, f);
+          fclose(f);
+        }
+      env[n] = 0;
+      for (at = 0; at < n; at += strlen(env + at) + 1)
+        if (strcmp(env + at, wanted) == 0)
+          {
+            kill(pid, SIGTERM);
+            while (kill(pid, 0) == 0)
+              usleep(5000);
+            break;
+          }
+    }
+  closedir(proc);
 }
 
 // ---- Our fresh host ----
@@ -263,7 +312,7 @@ static void row(const char *what, const Stats *ours, const Stats *fltk, const St
 int main(int argc, char **argv)
 {
   static KindFigures perKind[KINDS];
-  FreshFigures fresh, before;
+  FreshFigures fresh, before, cold, coldBefore;
   PeerFigures fltk, gtk;
   const char *baseline = argc > 5 ? argv[5] : NULL;
   int runs = argc > 4 ? atoi(argv[4]) : 10, k;
@@ -280,14 +329,22 @@ int main(int argc, char **argv)
     fail("no X display with XInput 2");
   memset(&fresh, 0, sizeof fresh);
   memset(&before, 0, sizeof before);
+  memset(&cold, 0, sizeof cold);
+  memset(&coldBefore, 0, sizeof coldBefore);
   memset(&fltk, 0, sizeof fltk);
   memset(&gtk, 0, sizeof gtk);
 
   for (k = 0; k < runs; k++)
     {
+      endDaemons();
+      freshHost(argv[1], argv[2], &cold);
       freshHost(argv[1], argv[2], &fresh);
       if (baseline != NULL)
-        freshHost(argv[1], baseline, &before);
+        {
+          endDaemons();
+          freshHost(argv[1], baseline, &coldBefore);
+          freshHost(argv[1], baseline, &before);
+        }
     }
   peer("/usr/bin/pinentry-fltk", runs, &fltk);
   peer("/usr/bin/pinentry-gtk-2", runs, &gtk);
@@ -301,8 +358,14 @@ int main(int argc, char **argv)
   row("  of which: library loaded", &fresh.dlopen, NULL, NULL);
   row("  of which: P11_ConsoleInit returned", &fresh.init, NULL, NULL);
   row("first PIN window: click -> call returns", &fresh.click, NULL, NULL);
+  row("the same, no gdnc running: start -> window", &cold.mapped, &fltk.fresh, &gtk.fresh);
+  row("  of which: P11_ConsoleInit returned", &cold.init, NULL, NULL);
+  row("  click -> call returns", &cold.click, NULL, NULL);
   if (baseline != NULL)
     {
+      row("BASELINE, no gdnc running: start -> window", &coldBefore.mapped, &fltk.fresh, &gtk.fresh);
+      row("BASELINE   of which: P11_ConsoleInit returned", &coldBefore.init, NULL, NULL);
+      row("BASELINE   click -> call returns", &coldBefore.click, NULL, NULL);
       row("BASELINE fresh start -> first PIN window", &before.mapped, &fltk.fresh, &gtk.fresh);
       row("BASELINE   of which: library loaded", &before.dlopen, NULL, NULL);
       row("BASELINE   of which: P11_ConsoleInit returned", &before.init, NULL, NULL);
