@@ -58,7 +58,10 @@ static XWEvent waitMap(const char *title)
 {
   XWEvent map = xwWaitMap(display, title, 15);
   if (map.kind == XW_NONE)
-    fail("no window was mapped within 15 s");
+    {
+      fprintf(stderr, "dialog_speed: no window \"%s\" was mapped within 15 s\n", title);
+      exit(1);
+    }
   if (trace)
     fprintf(stderr, "map \"%s\" %dx%d+%d+%d\n", map.title, map.width, map.height, map.x, map.y);
   return map;
