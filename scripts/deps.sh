@@ -1,11 +1,20 @@
 #!/usr/bin/env bash
-# Installs what building (and, with --tests, testing) needs on Debian 12.
+# Installs what building needs on Debian 12; --tests adds what the test suite
+# needs, --bench what the benchmarks compare against.
+#   deps.sh [--tests] [--bench]
 set -euo pipefail
 build=(cmake make g++ gobjc++ gnustep-devel libudev-dev pkg-config
        fonts-wqy-zenhei fonts-liberation)
 tests=(libgtest-dev gdb umockdev libumockdev-dev xvfb xdotool imagemagick x11-utils util-linux)
+bench=(pinentry-fltk pinentry-gtk2 libx11-dev libxi-dev xvfb xdotool)
 pkgs=("${build[@]}")
-[ "${1:-}" = "--tests" ] && pkgs+=("${tests[@]}")
+for option in "$@"; do
+  case $option in
+    --tests) pkgs+=("${tests[@]}") ;;
+    --bench) pkgs+=("${bench[@]}") ;;
+    *) echo "deps.sh: unknown option $option" >&2; exit 2 ;;
+  esac
+done
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
