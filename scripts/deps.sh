@@ -2,8 +2,9 @@
 # Installs what building (and, with --tests, testing) needs on Debian 12.
 set -euo pipefail
 build=(cmake make g++ gobjc++ gnustep-devel libudev-dev pkg-config
-       fonts-wqy-zenhei fonts-liberation)
-tests=(libgtest-dev gdb umockdev libumockdev-dev xvfb xdotool imagemagick x11-utils util-linux)
+       fonts-wqy-zenhei fonts-liberation scdoc dpkg-dev file)
+tests=(libgtest-dev gdb umockdev libumockdev-dev xvfb xdotool imagemagick x11-utils util-linux
+       lintian libxml2-utils man-db groff)
 pkgs=("${build[@]}")
 [ "${1:-}" = "--tests" ] && pkgs+=("${tests[@]}")
 missing=()
