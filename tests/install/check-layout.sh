@@ -6,7 +6,11 @@
 set -euo pipefail
 build=$1
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/layout.XXXXXX")
-trap 'rm -rf "$prefix"' EXIT
+# The uninstall target reads every manifest of the build: those of earlier
+# component installs (perhaps into the real /usr/local) wait aside meanwhile.
+stash=$(mktemp -d "${TMPDIR:-/tmp}/manifests.XXXXXX")
+find "$build" -maxdepth 1 -name 'install_manifest_*.txt' -exec mv {} "$stash" \;
+trap 'mv "$stash"/* "$build" 2> /dev/null; rm -rf "$prefix" "$stash"' EXIT
 fail() { echo "$*" >&2; exit 1; }
 
 cmake --install "$build" --prefix "$prefix" > /dev/null
