@@ -38,3 +38,11 @@ function(objc_target target kind)
     target_link_libraries(${target} PRIVATE ${GNUSTEP_base_LIBS})
   endif()
 endfunction()
+
+# CMake 3.25 knows no SONAME flag for Objective-C(++) links with the GNU
+# toolchain, so a versioned library linked as OBJCXX would get no SONAME.
+foreach(lang OBJC OBJCXX)
+  if(NOT APPLE AND NOT CMAKE_SHARED_LIBRARY_SONAME_${lang}_FLAG)
+    set(CMAKE_SHARED_LIBRARY_SONAME_${lang}_FLAG "-Wl,-soname,")
+  endif()
+endforeach()

@@ -4,8 +4,9 @@
 #   deps.sh [--tests] [--bench]
 set -euo pipefail
 build=(cmake make g++ gobjc++ gnustep-devel libudev-dev pkg-config
-       fonts-wqy-zenhei fonts-liberation)
-tests=(libgtest-dev gdb umockdev libumockdev-dev xvfb xdotool imagemagick x11-utils util-linux)
+       fonts-wqy-zenhei fonts-liberation scdoc dpkg-dev file)
+tests=(libgtest-dev gdb umockdev libumockdev-dev xvfb xdotool imagemagick x11-utils util-linux
+       lintian libxml2-utils man-db groff)
 bench=(pinentry-fltk pinentry-gtk2 libx11-dev libxi-dev xvfb xdotool)
 pkgs=("${build[@]}")
 for option in "$@"; do
