@@ -6,7 +6,7 @@ set -euo pipefail
 build=(cmake make g++ gobjc++ gnustep-devel libudev-dev pkg-config
        fonts-wqy-zenhei fonts-liberation scdoc dpkg-dev file)
 tests=(libgtest-dev gdb umockdev libumockdev-dev xvfb xdotool imagemagick x11-utils util-linux
-       lintian libxml2-utils man-db groff)
+       lintian libxml2-utils man-db groff-base)
 bench=(pinentry-fltk pinentry-gtk2 libx11-dev libxi-dev xvfb xdotool)
 pkgs=("${build[@]}")
 for option in "$@"; do
