@@ -4,9 +4,11 @@
 #   deps.sh [--tests] [--bench]
 set -euo pipefail
 build=(cmake make g++ gobjc++ gnustep-devel libudev-dev pkg-config
-       fonts-wqy-zenhei fonts-liberation scdoc dpkg-dev file)
+       fonts-wqy-zenhei fonts-liberation scdoc dpkg-dev file
+       libp11-kit-dev libssl-dev openssl)
 tests=(libgtest-dev gdb umockdev libumockdev-dev xvfb xdotool imagemagick x11-utils util-linux
-       lintian libxml2-utils man-db groff-base)
+       lintian libxml2-utils man-db groff-base
+       opensc gnutls-bin openssh-client openssh-server iproute2)
 bench=(pinentry-fltk pinentry-gtk2 libx11-dev libxi-dev xvfb xdotool)
 pkgs=("${build[@]}")
 for option in "$@"; do

@@ -1,0 +1,80 @@
+/* The state of the module: the simulated tokens and the hosts' sessions.
+ * Every entry point holds module_lock while it works on them. */
+#ifndef KEYTOKEN_H
+#define KEYTOKEN_H
+
+#include <p11-kit/pkcs11.h>
+#include <pthread.h>
+#include <sys/types.h>
+
+#include "token_config.h"
+#include "token_keys.h"
+
+#define KEYTOKEN_SESSIONS_MAX 64
+
+/* What one token holds: its certificate, public key and private key. */
+enum object_kind { OBJECT_CERTIFICATE, OBJECT_PUBLIC_KEY, OBJECT_PRIVATE_KEY, OBJECT_KINDS };
+
+struct token
+{
+  struct token_config config;
+  struct token_keys keys;
+  int has_objects;   /* keys loaded, and the token not initialised since */
+  int logged_in;
+};
+
+struct session
+{
+  int open;
+  int token;         /* index into module.tokens */
+  CK_SLOT_ID slot;
+  CK_FLAGS flags;
+  int finding;
+  CK_OBJECT_HANDLE found[OBJECT_KINDS];
+  int found_count, found_next;
+  int signing;
+  CK_OBJECT_HANDLE sign_key;
+};
+
+struct module
+{
+  int initialized;
+  pid_t pid;         /* of the process that initialised the module */
+  int choose;        /* one slot, whose token the user chooses */
+  int chosen;        /* that token, -1 before the choice */
+  int token_count;
+  struct token tokens[TOKEN_READERS_MAX];
+  struct session sessions[KEYTOKEN_SESSIONS_MAX];
+};
+
+extern struct module module;
+/* Every entry point, in the order of the standard. */
+extern CK_FUNCTION_LIST keytoken_function_list;
+extern pthread_mutex_t module_lock;
+
+/* Environment: the configuration file, and whether to ask which token. */
+#define KEYTOKEN_CONFIG_VARIABLE "KEYTOKEN_PKCS11_CONFIG"
+#define KEYTOKEN_CHOOSE_VARIABLE "KEYTOKEN_PKCS11_CHOOSE"
+
+/* Locks the module and checks that it is initialised; unlocks on failure. */
+CK_RV module_enter(void);
+/* Unlocks the module and passes `rv` through. */
+CK_RV module_leave(CK_RV rv);
+
+/* The token behind a slot id, or -1 for a slot that does not exist. */
+int slot_token(CK_SLOT_ID slot);
+/* The open session of a handle, or NULL. */
+struct session *session_of(CK_SESSION_HANDLE handle);
+/* Ends every session on a token and logs it out. */
+void sessions_close_token(int token);
+
+/* Object handles: unique per token and kind. */
+CK_OBJECT_HANDLE object_handle(int token, enum object_kind kind);
+/* Whether `handle` names an object visible in `session`; sets its kind. */
+int object_visible(const struct session *session, CK_OBJECT_HANDLE handle,
+                   enum object_kind *kind);
+
+/* Fills a fixed-size PKCS#11 text field, padded with blanks. */
+void blank_padded(unsigned char *field, size_t size, const char *text);
+
+#endif
