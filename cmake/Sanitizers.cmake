@@ -16,6 +16,14 @@ elseif(NOT KEYTOKEN_SANITIZE STREQUAL "")
   message(FATAL_ERROR "KEYTOKEN_SANITIZE must be empty, address or thread, not ${KEYTOKEN_SANITIZE}")
 endif()
 
+# The ThreadSanitizer build is of the watcher alone: the dialog library runs on
+# its host's main thread only.
+if(KEYTOKEN_SANITIZE STREQUAL "thread")
+  set(KEYTOKEN_WATCHER_ONLY ON)
+else()
+  set(KEYTOKEN_WATCHER_ONLY OFF)
+endif()
+
 if(sanitizer_flags)
   add_compile_options(${sanitizer_flags} -fno-omit-frame-pointer)
   add_link_options(${sanitizer_flags})
