@@ -359,8 +359,8 @@ static void overlapping_probes(void) {
   start("slow 200\nreader Selvik Token 01 20407\nreader Selvik Token 02 20407\n");
   rig_start(rig);
   expect_armed(2, 2);
-  for (int i = 0; i < arrivals; i++) rig_plug(rig, i % 2 ? TOKEN_VENDOR_2 : TOKEN_VENDOR_1, TOKEN_PRODUCT);
-  CHECK(rig_wait(rig, RIG_STDOUT, "DeviceAppeared", 2 + arrivals, 3000));
+  /* One callback may drain several quick arrivals: each is seen before the next. */
+  for (int i = 0; i < arrivals; i++) plug_and_see(i % 2 ? TOKEN_VENDOR_2 : TOKEN_VENDOR_1, 3 + i);
   CHECK(rig_wait(rig, RIG_LAUNCH, kLaunched, arrivals, 10000));
   rig_pump(rig, 300);
   CHECK(rig_count(rig, RIG_LOG, kProbeLog) == arrivals);
