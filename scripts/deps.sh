@@ -8,7 +8,8 @@ build=(cmake make g++ gobjc++ gnustep-devel libudev-dev pkg-config
        libp11-kit-dev libssl-dev openssl)
 tests=(libgtest-dev gdb umockdev libumockdev-dev xvfb xdotool imagemagick x11-utils util-linux
        lintian libxml2-utils man-db groff-base
-       opensc gnutls-bin openssh-client openssh-server iproute2)
+       opensc gnutls-bin openssh-client openssh-server iproute2
+       clang libclang-rt-14-dev afl++)
 bench=(pinentry-fltk pinentry-gtk2 libx11-dev libxi-dev xvfb xdotool)
 pkgs=("${build[@]}")
 for option in "$@"; do

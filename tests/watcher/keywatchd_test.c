@@ -248,6 +248,128 @@ static void signal_and_probe_thread_fail(void) {
   interrupt_and_finish(1);
 }
 
+/* Each failure of the token library inside a probe gives the retry line with
+ * that failure's status and no launch; the next arrival probes afresh. */
+static void library_faults(void) {
+  static const struct {
+    const char *config, *retry;
+  } faults[] = {
+      {"list-fail 7\n", "szDeviceName:\tdwDeviceNameLen:1024\tpdwNum:0\tdwRet:7"},
+      {"reader Selvik Token 01 20407 connect-fail\n", "szDeviceName:\tdwDeviceNameLen:0\tpdwNum:0\tdwRet:2"},
+      {"reader Selvik Token 01 20407 begin-fail\n", "szDeviceName:\tdwDeviceNameLen:0\tpdwNum:0\tdwRet:3"},
+      {"reader Selvik Token 01 20407 read-fail\n", "szDeviceName:\tdwDeviceNameLen:0\tpdwNum:0\tdwRet:4"},
+  };
+  start(NULL);
+  rig_start(rig);
+  expect_armed(2, 2);
+  int n = G_N_ELEMENTS(faults);
+  for (int i = 0; i < n; i++) {
+    rig_set_readers(rig, faults[i].config);
+    plug_and_see(i % 2 ? TOKEN_VENDOR_2 : TOKEN_VENDOR_1, 3 + i);
+    CHECK(rig_wait(rig, RIG_LOG, faults[i].retry, 1, 4000));
+    /* The probe's last call: the connection to the empty name it was left with. */
+    CHECK(wait_library_call("KcConnectDev  failed 2", i + 1, 2000));
+  }
+  rig_set_readers(rig, kOurToken);
+  plug_and_see(TOKEN_VENDOR_1, 3 + n);
+  CHECK(rig_wait(rig, RIG_LAUNCH, kLaunched, 1, 4000));
+  rig_pump(rig, 300);
+  CHECK(rig_count(rig, RIG_LOG, kProbeLog) == n + 1);
+  for (int i = 0; i < n; i++) CHECK(rig_count(rig, RIG_LOG, faults[i].retry) == 1);
+  interrupt_and_finish(1);
+}
+
+static int count_in_stdout(const char *text) {
+  int count = 0;
+  for (const char *at = rig_raw_stdout(rig)->str; (at = strstr(at, text)) != NULL; at += strlen(text)) count++;
+  return count;
+}
+
+/* A token library without KcConnectDev: every call to it is named on stdout
+ * (two readers walked twice, then the probe's own connection), nothing is
+ * launched, and the next arrival is probed the same way. The message has no
+ * newline, so it is counted once keywatchd has ended. */
+static void function_missing(void) {
+  start(NULL);
+  rig_start(rig);
+  expect_armed(2, 2);
+  for (int probe = 1; probe <= 2; probe++) {
+    /* The second "DeviceAppeared" ends the first probe's unterminated line. */
+    rig_plug(rig, probe == 1 ? TOKEN_VENDOR_1 : TOKEN_VENDOR_2, TOKEN_PRODUCT);
+    CHECK(rig_wait(rig, RIG_LOG, "szDeviceName:\tdwDeviceNameLen:0\tpdwNum:0\tdwRet:ffffffff", probe, 4000));
+  }
+  rig_pump(rig, 300);
+  CHECK(rig_interrupt(rig) == 0);
+  int missing = 0;
+  for (const char *at = rig_raw_stdout(rig)->str; (at = strstr(at, "get api KcConnectDev failed")) != NULL; at++)
+    missing++;
+  CHECK(missing == 10);
+  CHECK(count_lines_with_prefix(RIG_LAUNCH, "") == 0);
+  rig_free(rig);
+}
+
+/* Waits until keywatchd runs `threads` threads; false after two seconds. */
+static gboolean wait_threads(long threads) {
+  for (int waited = 0; rig_status_field(rig, "Threads:") != threads; waited += 50) {
+    if (waited >= 2000) return FALSE;
+    rig_pump(rig, 50);
+  }
+  return TRUE;
+}
+
+/* A probe wedged inside the token library keeps its own thread and nothing
+ * else: later arrivals on both detectors are still detected and probed, and
+ * once their probes have ended keywatchd holds the threads and descriptors it
+ * held before, plus that one thread. */
+static void stuck_probe(void) {
+  static const char retry[] = "szDeviceName:\tdwDeviceNameLen:0\tpdwNum:0\tdwRet:0";
+  const int later = 12;
+  start("reader Wedged Reader 20407 read-hang\n");
+  rig_start(rig);
+  expect_armed(2, 2);
+  rig_pump(rig, 300);
+  long idle_threads = rig_status_field(rig, "Threads:"), idle_fds = rig_open_fds(rig);
+  CHECK(idle_threads > 0 && idle_fds > 0);
+
+  plug_and_see(TOKEN_VENDOR_1, 3);
+  CHECK(wait_library_call("KcReadPCODE hangs", 1, 4000));
+  rig_set_readers(rig, "reader Other Token 12345\n");
+  for (int i = 0; i < later; i++) {
+    const char *device = rig_plug(rig, i % 2 ? TOKEN_VENDOR_1 : TOKEN_VENDOR_2, TOKEN_PRODUCT);
+    CHECK(rig_wait(rig, RIG_STDOUT, "DeviceAppeared", 4 + i, 3000));
+    rig_unplug(rig, device);
+  }
+  CHECK(rig_wait(rig, RIG_LOG, retry, later, 6000));
+  CHECK(wait_library_call("KcConnectDev  failed 2", later, 2000));
+  CHECK(wait_threads(idle_threads + 1));
+  CHECK(rig_open_fds(rig) == idle_fds);
+  CHECK(count_library_calls("KcReadPCODE hangs") == 1);
+
+  rig_set_readers(rig, kOurToken);
+  plug_and_see(TOKEN_VENDOR_2, 4 + later);
+  CHECK(rig_wait(rig, RIG_LAUNCH, kLaunched, 1, 4000));
+  CHECK(rig_count(rig, RIG_LOG, kProbeLog) == later + 2);
+  interrupt_and_finish(1);
+}
+
+/* Arrivals on both detectors close together, with a slow token library: the
+ * probes overlap inside the library, and each one launches. */
+static void overlapping_probes(void) {
+  const int arrivals = 6;
+  start("slow 200\nreader Selvik Token 01 20407\nreader Selvik Token 02 20407\n");
+  rig_start(rig);
+  expect_armed(2, 2);
+  /* One callback may drain several quick arrivals: each is seen before the next. */
+  for (int i = 0; i < arrivals; i++) plug_and_see(i % 2 ? TOKEN_VENDOR_2 : TOKEN_VENDOR_1, 3 + i);
+  CHECK(rig_wait(rig, RIG_LAUNCH, kLaunched, arrivals, 10000));
+  rig_pump(rig, 300);
+  CHECK(rig_count(rig, RIG_LOG, kProbeLog) == arrivals);
+  /* Each probe: the walk's two readers, then its own connection, read and close. */
+  CHECK(count_library_calls("KcConnectDev Selvik Token 01") == 2 * arrivals);
+  CHECK(count_library_calls("KcReadPCODE 20407") == 3 * arrivals);
+  interrupt_and_finish(arrivals);
+}
+
 int main(int argc, char **argv) {
   static const struct {
     const char *name;
@@ -262,6 +384,10 @@ int main(int argc, char **argv) {
       {"removal_registration_fails", removal_registration_fails},
       {"startup_fails", startup_fails},
       {"signal_and_probe_thread_fail", signal_and_probe_thread_fail},
+      {"library_faults", library_faults},
+      {"function_missing", function_missing},
+      {"stuck_probe", stuck_probe},
+      {"overlapping_probes", overlapping_probes},
   };
   for (size_t i = 0; argc == 2 && i < G_N_ELEMENTS(cases); i++) {
     if (strcmp(argv[1], cases[i].name) == 0) {

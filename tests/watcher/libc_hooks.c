@@ -20,6 +20,16 @@
 #include <string.h>
 #include <unistd.h>
 
+/* The real function, looked up once; both detection threads may be first. */
+static void *real_function(void *_Atomic *cache, const char *name) {
+  void *function = atomic_load(cache);
+  if (!function) {
+    function = dlsym(RTLD_NEXT, name);
+    atomic_store(cache, function);
+  }
+  return function;
+}
+
 /* Whether this call is the planned occurrence of `planned` ("N"). */
 static int due(const char *planned, atomic_int *seen) {
   long occurrence = planned && *planned ? strtol(planned, NULL, 10) : 1;
@@ -64,8 +74,9 @@ static void *checked_start(void *data) {
 
 int pthread_create(pthread_t *thread, const pthread_attr_t *attributes, void *(*start)(void *),
                    void *argument) {
-  static int (*real)(pthread_t *, const pthread_attr_t *, void *(*)(void *), void *);
-  if (!real) real = (int (*)(pthread_t *, const pthread_attr_t *, void *(*)(void *), void *))dlsym(RTLD_NEXT, "pthread_create");
+  static void *_Atomic cache;
+  int (*real)(pthread_t *, const pthread_attr_t *, void *(*)(void *), void *) =
+      (int (*)(pthread_t *, const pthread_attr_t *, void *(*)(void *), void *))real_function(&cache, "pthread_create");
   if (thread_must_fail(start)) return EAGAIN;
   struct Start *wrapped = malloc(sizeof *wrapped);
   if (!wrapped) return EAGAIN;
@@ -77,9 +88,9 @@ int pthread_create(pthread_t *thread, const pthread_attr_t *attributes, void *(*
 }
 
 sighandler_t signal(int number, sighandler_t handler) {
-  static sighandler_t (*real)(int, sighandler_t);
+  static void *_Atomic cache;
   static atomic_int seen;
-  if (!real) real = (sighandler_t(*)(int, sighandler_t))dlsym(RTLD_NEXT, "signal");
+  sighandler_t (*real)(int, sighandler_t) = (sighandler_t(*)(int, sighandler_t))real_function(&cache, "signal");
   if (number == SIGINT && getenv("KT_FAIL_SIGNAL") && due(getenv("KT_FAIL_SIGNAL"), &seen)) {
     errno = EINVAL;
     return SIG_ERR;
@@ -88,8 +99,8 @@ sighandler_t signal(int number, sighandler_t handler) {
 }
 
 int pipe(int fds[2]) {
-  static int (*real)(int[2]);
-  if (!real) real = (int (*)(int[2]))dlsym(RTLD_NEXT, "pipe");
+  static void *_Atomic cache;
+  int (*real)(int[2]) = (int (*)(int[2]))real_function(&cache, "pipe");
   Dl_info caller, program;
   if (getenv("KT_FAIL_PIPE") && dladdr(__builtin_return_address(0), &caller) &&
       dladdr(dlsym(RTLD_DEFAULT, "pdpcde"), &program) && caller.dli_fbase == program.dli_fbase) {

@@ -260,6 +260,29 @@ GPtrArray *rig_lines(Rig *rig) { return rig->lines; }
 const GString *rig_raw_stdout(Rig *rig) { return rig->raw_stdout; }
 int rig_pid(Rig *rig) { return rig->pid; }
 
+long rig_status_field(Rig *rig, const char *name) {
+  char path[64], line[256];
+  g_snprintf(path, sizeof path, "/proc/%d/status", rig->pid);
+  FILE *file = fopen(path, "r");
+  long value = -1;
+  while (file && fgets(line, sizeof line, file))
+    if (strncmp(line, name, strlen(name)) == 0) value = atol(line + strlen(name));
+  if (file) fclose(file);
+  return value;
+}
+
+long rig_open_fds(Rig *rig) {
+  char path[64];
+  g_snprintf(path, sizeof path, "/proc/%d/fd", rig->pid);
+  DIR *dir = opendir(path);
+  if (!dir) return -1;
+  long count = 0;
+  struct dirent *entry;
+  while ((entry = readdir(dir)) != NULL) count += entry->d_name[0] != '.';
+  closedir(dir);
+  return count;
+}
+
 char *rig_library_calls(Rig *rig) {
   char *contents = NULL;
   if (!g_file_get_contents(rig->library_log, &contents, NULL, NULL)) contents = g_strdup("");

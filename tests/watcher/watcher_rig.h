@@ -47,6 +47,10 @@ const GString *rig_raw_stdout(Rig *rig);
 /* The simulated library's call log, one call per line. */
 char *rig_library_calls(Rig *rig);
 int rig_pid(Rig *rig);
+/* A numeric field of keywatchd's /proc status ("Threads:", "VmRSS:"), or -1. */
+long rig_status_field(Rig *rig, const char *name);
+/* How many descriptors keywatchd holds open, or -1. */
+long rig_open_fds(Rig *rig);
 
 /* Ends keywatchd if it still runs, and every process it left behind. With
  * KT_RIG_VERBOSE set, prints every line seen first. */

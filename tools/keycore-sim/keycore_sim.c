@@ -6,6 +6,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <unistd.h>
 
 #define KC_EXPORT __attribute__((visibility("default")))
 
@@ -18,6 +19,23 @@ enum {
     SIM_BAD_HANDLE = 6,
     SIM_TOO_SMALL = 8,
 };
+
+// A call on a wedged reader: logged as it starts, and it never returns.
+static void hang(const char *call, const char *name)
+{
+    char detail[SIM_MAX_NAME + 8];
+    snprintf(detail, sizeof detail, "%s%shangs", name ? name : "", name ? " " : "");
+    sim_log(call, detail, 0);
+    for (;;)
+        sleep(3600);
+}
+
+// A slow token answers after a while; the caller's thread waits in the call.
+static void answer_slowly(const struct sim_config *config)
+{
+    if (config && config->slow_ms > 0)
+        usleep((useconds_t)config->slow_ms * 1000);
+}
 
 static int list_readers(const struct sim_config *config, char *list, int *len, int *count)
 {
@@ -57,6 +75,7 @@ static int list_readers(const struct sim_config *config, char *list, int *len, i
 KC_EXPORT int KcListReaders(char *list, int *len, int *count)
 {
     struct sim_config *config = sim_config_load();
+    answer_slowly(config);
     int status = list_readers(config, list, len, count);
     free(config);
     sim_log("KcListReaders", NULL, status);
@@ -70,7 +89,10 @@ static int connect_reader(const char *name, void **handle)
     struct sim_config *config = sim_config_load();
     if (!config)
         return SIM_NO_MEMORY;
+    answer_slowly(config);
     const struct sim_reader *reader = sim_config_find(config, name);
+    if (reader && reader->failure == SIM_CONNECT_HANG)
+        hang("KcConnectDev", name);
     int status = SIM_NO_READER;
     if (reader && reader->failure != SIM_CONNECT_FAIL) {
         void *opened = sim_handle_open(reader);
@@ -92,9 +114,12 @@ KC_EXPORT int KcConnectDev(const char *name, void **handle)
 KC_EXPORT int KcBeginTransaction(void *handle)
 {
     struct sim_reader reader;
-    int status = !sim_handle_reader(handle, &reader) ? SIM_BAD_HANDLE
-               : reader.failure == SIM_BEGIN_FAIL    ? SIM_BEGIN_FAILED
-                                                     : 0;
+    int known = sim_handle_reader(handle, &reader);
+    if (known && reader.failure == SIM_BEGIN_HANG)
+        hang("KcBeginTransaction", NULL);
+    int status = !known                           ? SIM_BAD_HANDLE
+               : reader.failure == SIM_BEGIN_FAIL ? SIM_BEGIN_FAILED
+                                                  : 0;
     sim_log("KcBeginTransaction", NULL, status);
     return status;
 }
@@ -102,10 +127,13 @@ KC_EXPORT int KcBeginTransaction(void *handle)
 KC_EXPORT int KcReadPCODE(void *handle, int *pcode, int *second)
 {
     struct sim_reader reader;
-    int status = !sim_handle_reader(handle, &reader) ? SIM_BAD_HANDLE
-               : reader.failure == SIM_READ_FAIL     ? SIM_READ_FAILED
-               : !pcode                              ? SIM_BAD_PARAMS
-                                                     : 0;
+    int known = sim_handle_reader(handle, &reader);
+    if (known && reader.failure == SIM_READ_HANG)
+        hang("KcReadPCODE", NULL);
+    int status = !known                          ? SIM_BAD_HANDLE
+               : reader.failure == SIM_READ_FAIL ? SIM_READ_FAILED
+               : !pcode                          ? SIM_BAD_PARAMS
+                                                 : 0;
     char detail[16];
     if (status == 0) {
         *pcode = reader.pcode;

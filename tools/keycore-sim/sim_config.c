@@ -47,6 +47,12 @@ static enum sim_failure parse_failure(const char *word)
         return SIM_BEGIN_FAIL;
     if (strcmp(word, "read-fail") == 0)
         return SIM_READ_FAIL;
+    if (strcmp(word, "connect-hang") == 0)
+        return SIM_CONNECT_HANG;
+    if (strcmp(word, "begin-hang") == 0)
+        return SIM_BEGIN_HANG;
+    if (strcmp(word, "read-hang") == 0)
+        return SIM_READ_HANG;
     return SIM_OK;
 }
 
@@ -93,6 +99,8 @@ static void parse_line(struct sim_config *config, char *line)
             config->has_length = parse_int(rest, &config->length);
     } else if (strcmp(line, "list-count") == 0) {
         config->has_count = parse_int(rest, &config->count);
+    } else if (strcmp(line, "slow") == 0) {
+        parse_int(rest, &config->slow_ms);
     } else if (strcmp(line, "list-fill") == 0 && strlen(rest) == 1) {
         config->has_fill = 1;
         config->fill = rest[0] == '0' ? '\0' : rest[0];

@@ -3,7 +3,15 @@
 
 enum { SIM_MAX_READERS = 64, SIM_MAX_NAME = 256 };
 
-enum sim_failure { SIM_OK, SIM_CONNECT_FAIL, SIM_BEGIN_FAIL, SIM_READ_FAIL };
+enum sim_failure {
+    SIM_OK,
+    SIM_CONNECT_FAIL,
+    SIM_BEGIN_FAIL,
+    SIM_READ_FAIL,
+    SIM_CONNECT_HANG,  // the call never returns, as a wedged reader's would
+    SIM_BEGIN_HANG,
+    SIM_READ_HANG,
+};
 
 struct sim_reader {
     char name[SIM_MAX_NAME];
@@ -22,6 +30,7 @@ struct sim_config {
     int count;
     int has_fill;           // fill the caller's buffer after the list with `fill`
     char fill;
+    int slow_ms;            // KcListReaders and KcConnectDev take this long
 };
 
 // Reads the file named by KEYCORE_SIM_CONFIG; a missing file is no reader.

@@ -33,10 +33,18 @@ CFRunLoopSourceRef ktSourceCreate(int fd, void (*perform)(void *), void *info,
   return new __CFRunLoopSource(fd, perform, info, finalize);
 }
 
+// Every run loop made, kept for the life of the process: a source may be
+// invalidated from another thread after the loop's own thread has ended.
+static CFRunLoopRef newRunLoop() {
+  static std::mutex lock;
+  static std::vector<CFRunLoopRef> *all = new std::vector<CFRunLoopRef>;
+  std::lock_guard<std::mutex> guard(lock);
+  all->push_back(new __CFRunLoop);
+  return all->back();
+}
+
 extern "C" CFRunLoopRef CFRunLoopGetCurrent(void) {
-  // Kept for the life of the process: a source may be invalidated from
-  // another thread after this one has ended.
-  static thread_local CFRunLoopRef current = new __CFRunLoop;
+  static thread_local CFRunLoopRef current = newRunLoop();
   return current;
 }
 
