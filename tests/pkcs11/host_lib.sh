@@ -22,7 +22,11 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 wait_window() {
   local pattern=$1 id=
   for _ in $(seq 200); do
-    id=$(xdotool search --onlyvisible --name "$pattern" 2> /dev/null | head -1) || true
+    # Dialog-sized matches only: GNUstep's helper windows carry no name either.
+    id=$(for w in $(xdotool search --onlyvisible --name "$pattern" 2> /dev/null); do
+           eval "$(xdotool getwindowgeometry --shell "$w")"
+           [ "$WIDTH" -ge 200 ] && [ "$WIDTH" -lt 1000 ] && [ "$HEIGHT" -ge 100 ] && echo "$w"
+         done | head -1) || true
     [ -n "$id" ] && break
     sleep 0.1
   done
