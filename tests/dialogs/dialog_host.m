@@ -11,6 +11,7 @@ static const KDTScenario *const scenarioTables[] = {
   kdtCountdownScenarios,
   kdtAlertScenarios,
   kdtPinPromptScenarios,
+  kdtPinTraceScenarios,
 };
 
 static const KDTScenario *findScenario(const char *name)
