@@ -23,6 +23,17 @@ static int windowDialog(const KDTSecret *secret)
   return blockPopPin((char *)buffer, &length);
 }
 
+// Tab ends the editing before the click: the text has left the field editor.
+static int windowDialogTabbedOut(const KDTSecret *secret)
+{
+  int (*blockPopPin)(char *, int *) = kdtSymbol("P11_BlockPopPin");
+  const KDTStep steps[] = {
+    { KDTWaitWindow, TITLE }, { KDTClickField }, { KDTTypeSecret, NULL, NULL, secret },
+    { KDTPressKey, "Tab" }, { KDTClick, "确定" } };
+  kdtDrive(KDT_STEPS(steps));
+  return blockPopPin((char *)buffer, &length);
+}
+
 static int promptDialog(const KDTSecret *secret)
 {
   int (*blockPopPinPic)(char *, int *, const char *, const char *) =
@@ -75,7 +86,7 @@ static void promptTrace(void)
 // Three dialogs in a row, each with a PIN of its own: none of the three stays.
 static void threeInARow(void)
 {
-  static const Dialog dialogs[3] = { windowDialog, promptDialog, windowDialog };
+  static const Dialog dialogs[3] = { windowDialog, promptDialog, windowDialogTabbedOut };
   KDTSecret secrets[3];
   char label[64];
   int i, j;
