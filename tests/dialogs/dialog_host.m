@@ -12,6 +12,7 @@ static const KDTScenario *const scenarioTables[] = {
   kdtAlertScenarios,
   kdtPinPromptScenarios,
   kdtPinTraceScenarios,
+  kdtBadArgumentScenarios,
 };
 
 static const KDTScenario *findScenario(const char *name)

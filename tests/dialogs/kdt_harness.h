@@ -82,3 +82,4 @@ extern const KDTScenario kdtCountdownScenarios[];
 extern const KDTScenario kdtAlertScenarios[];
 extern const KDTScenario kdtPinPromptScenarios[];
 extern const KDTScenario kdtPinTraceScenarios[];
+extern const KDTScenario kdtBadArgumentScenarios[];
