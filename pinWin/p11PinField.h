@@ -15,7 +15,9 @@ extern "C" {
 
 // Copies the field's text into the caller's buffer as UTF-8 without a NUL
 // (at most KEYDIALOGS_PIN_MAX bytes, cut before a character that would not
-// fit), stores its length in bytes, then empties the field.
+// fit), stores its length in bytes, then overwrites and empties the field.
+// The text goes from the field editor through a locked buffer of our own to
+// the caller, never through a string object.
 void p11CopyPinOut(NSTextField *field, char *pin, int *pinLen);
 
 #ifdef __cplusplus

@@ -1,11 +1,7 @@
 #import "p11PinField.h"
 #include "keydialogs.h"
-#include <string.h>
-
-static NSUInteger utf8Length(NSString *s)
-{
-  return [s lengthOfBytesUsingEncoding: NSUTF8StringEncoding];
-}
+#import "p11PinUTF8.h"
+#include "p11SecretMemory.h"
 
 typedef BOOL (*ShouldChangeImp)(id, SEL, NSTextView *, NSRange, NSString *);
 
@@ -35,35 +31,51 @@ typedef BOOL (*ShouldChangeImp)(id, SEL, NSTextView *, NSRange, NSString *);
     }
   if (replacement == nil)  // attributes only
     return YES;
+  // Counted in place: a substring or a conversion would copy the PIN.
   NSString *text = [textView string];
-  NSUInteger removed = utf8Length([text substringWithRange: range]);
-  NSUInteger after = utf8Length(text) - removed + utf8Length(replacement);
+  NSUInteger removed = p11UTF8Length(text, range);
+  NSUInteger after = p11UTF8Length(text, NSMakeRange(0, [text length])) - removed
+    + p11UTF8Length(replacement, NSMakeRange(0, [replacement length]));
   return after <= KEYDIALOGS_PIN_MAX;
 }
 
 @end
 
-// Longest prefix of the UTF-8 text within the cap that ends on a character
-// boundary.
-static size_t cappedLength(const char *utf8)
+
+// Overwrites the editor's text in place, so that its storage holds no PIN when
+// it is emptied and freed (a replacement of the same length reuses it).
+static void overwriteEditorText(NSText *editor)
 {
-  size_t n = strnlen(utf8, KEYDIALOGS_PIN_MAX + 1);
-  if (n <= KEYDIALOGS_PIN_MAX)
-    return n;
-  n = KEYDIALOGS_PIN_MAX;
-  while (n > 0 && ((unsigned char)utf8[n] & 0xC0) == 0x80)
-    n--;
-  return n;
+  NSUInteger length = [[editor string] length];
+  NSMutableString *filler = [[NSMutableString alloc] initWithCapacity: length];
+  NSUInteger i;
+  for (i = 0; i < length; i++)
+    [filler appendString: @"*"];
+  [editor replaceCharactersInRange: NSMakeRange(0, length) withString: filler];
+  [filler release];
 }
 
 void p11CopyPinOut(NSTextField *field, char *pin, int *pinLen)
 {
-  const char *utf8 = [[field stringValue] UTF8String];
-  size_t n = utf8 != NULL ? cappedLength(utf8) : 0;
+  // Enough units to fill the cap: each gives at least one byte.
+  const NSUInteger most = KEYDIALOGS_PIN_MAX + 1;
+  const size_t size = most * sizeof(unichar);
+  unichar *units = (unichar *)p11NewSecret(size);
+  // While the user is still in the field its text lives in the field editor
+  // only: read it there, so that no string object is made of it.
+  NSText *editor = [field currentEditor];
+  NSString *text = editor != nil ? [editor string] : [field stringValue];
+  NSUInteger count = [text length] < most ? [text length] : most;
 
-  if (n > 0)
-    memcpy(pin, utf8, n);
-  *pinLen = (int)n;
+  *pinLen = 0;
+  if (units != NULL)
+    {
+      [text getCharacters: units range: NSMakeRange(0, count)];
+      *pinLen = (int)p11EncodePin(units, count, pin);
+      p11FreeSecret(units, size);
+    }
+  if (editor != nil)
+    overwriteEditorText(editor);
   [field abortEditing];
   [field setStringValue: @""];
 }

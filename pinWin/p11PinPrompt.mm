@@ -4,6 +4,7 @@
 #import "p11BundleImage.h"
 #import "p11Text.h"
 #include "keydialogs.h"
+#include "p11SecretMemory.h"
 
 int P11_BlockPopPin_pic(char *pin, int *pinLen, const char *text, const char *bundlePath)
 {
@@ -29,5 +30,6 @@ int P11_BlockPopPin_pic(char *pin, int *pinLen, const char *text, const char *bu
   [prompt release];
   [field release];
   [pool release];
+  p11ScrubStack();
   return 0;
 }

@@ -6,6 +6,7 @@
 #import "keyConfirmImage.h"
 #include "keydialogs.h"
 #include <errno.h>
+#include <limits.h>
 #include <time.h>
 
 // The close steps, shared by closeWindow_t and the loop.
@@ -156,7 +157,8 @@ static BOOL countdownFinished(const void *finished)
           break;
         }
       sleepOneSecond();
-      TIME--;
+      if (TIME > INT_MIN)  // from INT_MIN it would wrap to a 68-year countdown
+        TIME--;
       [nameLabel setStringValue: remainingText(TIME)];
       if (TIME <= 0)
         {

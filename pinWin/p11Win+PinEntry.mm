@@ -5,6 +5,7 @@
 #import "p11BundleImage.h"
 #include "keydialogs.h"
 #include "paths.h"
+#include "p11SecretMemory.h"
 
 @implementation p11Win (PinEntry)
 
@@ -95,5 +96,6 @@ int P11_BlockPopPin(char *pin, int *pinLen)
   NSAutoreleasePool *pool = [NSAutoreleasePool new];
   int result = [p11InstallNewController() P11_BlockPopPin: pin length: pinLen];
   [pool release];
+  p11ScrubStack();
   return result;
 }

@@ -11,6 +11,8 @@ static const KDTScenario *const scenarioTables[] = {
   kdtCountdownScenarios,
   kdtAlertScenarios,
   kdtPinPromptScenarios,
+  kdtPinTraceScenarios,
+  kdtBadArgumentScenarios,
 };
 
 static const KDTScenario *findScenario(const char *name)

@@ -1,6 +1,7 @@
 // The step driver: a timer in the modal run loop modes that works through a
 // script against the dialog's window.
 #import "kdt_harness.h"
+#include <sys/wait.h>
 
 static const NSTimeInterval tick = 0.01;
 static const NSTimeInterval scriptLimit = 20;
@@ -14,6 +15,7 @@ static const NSTimeInterval scriptLimit = 20;
   NSDate *started;
   NSDate *resumeAt;   // a step that waits sets this
   NSTask *helper;     // a running xdotool or import
+  pid_t typist;       // a running xdotool typing a secret
   BOOL drawn;         // the window has had time to draw for a screenshot
 }
 - (id) initWithSteps: (const KDTStep *)s count: (int)n;
@@ -138,8 +140,27 @@ static NSRect screenRectOf(NSWindow *window, NSRect rect)
   [helper launch];
 }
 
+- (BOOL) waitingForTypist
+{
+  int status;
+  if (typist == 0)
+    return NO;
+  pid_t done = waitpid(typist, &status, WNOHANG);
+  if (done == 0)
+    return YES;
+  typist = 0;
+  // NSTask's child handler may have reaped it first (ECHILD): then only the
+  // PIN that comes back tells whether the typing worked.
+  if (done > 0 && (!WIFEXITED(status) || WEXITSTATUS(status) != 0))
+    [self fail: @"xdotool failed to type the secret"];
+  pauseFor(&resumeAt, 0.3);
+  return NO;
+}
+
 - (BOOL) waitingForHelper
 {
+  if ([self waitingForTypist])
+    return YES;
   if (helper == nil)
     return NO;
   if ([helper isRunning])
@@ -197,6 +218,10 @@ static NSRect screenRectOf(NSWindow *window, NSRect rect)
       case KDTTypeKeys:
         [self runHelper: [NSArray arrayWithObjects: @"/usr/bin/xdotool", @"type",
           @"--delay", @"15", @"--", text, nil]];
+        break;
+      case KDTTypeSecret:
+        if ((typist = kdtTypeSecret(step->secret)) < 0)
+          [self fail: @"cannot start xdotool"];
         break;
       case KDTPressKey:
         // A named key already in the keymap: typing a control character

@@ -6,6 +6,7 @@
 // on the dialog as a user would.
 #pragma once
 #import <AppKit/AppKit.h>
+#import "kdt_secret.h"
 
 // ---- The library under test ----
 void kdtOpenLibrary(const char *path);      // exits the test on failure
@@ -35,6 +36,7 @@ typedef enum
   KDTClickField,  // click into the secure field with the real X pointer
   KDTClickRow,    // click row `text` (a number) of the dialog's list, likewise
   KDTTypeKeys,    // type `text` with real X keystrokes (xdotool)
+  KDTTypeSecret,  // type `secret` likewise, without the host holding it
   KDTPressKey,    // press the key named `text` (an X keysym name such as Return)
   KDTInspect,     // call `inspect` with the dialog's window
   KDTScreenshot,  // write the window to $KDT_SCREENSHOT_DIR/`text`.png
@@ -48,6 +50,7 @@ typedef struct
   KDTStepKind kind;
   const char *text;
   void (*inspect)(NSWindow *window);
+  const KDTSecret *secret;
 } KDTStep;
 
 #define KDT_STEPS(array) (array), (int)(sizeof(array) / sizeof((array)[0]))
@@ -78,3 +81,5 @@ extern const KDTScenario kdtSelectionScenarios[];
 extern const KDTScenario kdtCountdownScenarios[];
 extern const KDTScenario kdtAlertScenarios[];
 extern const KDTScenario kdtPinPromptScenarios[];
+extern const KDTScenario kdtPinTraceScenarios[];
+extern const KDTScenario kdtBadArgumentScenarios[];

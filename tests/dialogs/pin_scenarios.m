@@ -125,6 +125,21 @@ static void nonAsciiPin(void)
   KDT_CHECK(askPin(KDT_STEPS(tooLong)) == 0);
   longer[63] = '\0';
   expectPin(longer);
+
+  // A character outside the BMP is two UTF-16 units and four bytes: whole, or
+  // left out when it would cross the cap.
+  char emojiLast[PIN_MAX + 8];
+  memset(emojiLast, 'b', 62);
+  strcpy(emojiLast + 62, "😀");
+  const KDTStep emoji[] = {
+    { KDTWaitWindow, TITLE }, { KDTSetText, "a😀" }, { KDTClick, "确定" } };
+  const KDTStep emojiPastCap[] = {
+    { KDTWaitWindow, TITLE }, { KDTSetText, emojiLast }, { KDTClick, "确定" } };
+  KDT_CHECK(askPin(KDT_STEPS(emoji)) == 0);
+  expectPin("a\xF0\x9F\x98\x80");
+  KDT_CHECK(askPin(KDT_STEPS(emojiPastCap)) == 0);
+  emojiLast[62] = '\0';
+  expectPin(emojiLast);
 }
 
 // Real keystrokes into the field the user has clicked.
