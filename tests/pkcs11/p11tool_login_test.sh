@@ -12,11 +12,14 @@ start_host p11tool --provider "$module" --login --list-all
 for ((asked = 0; asked <= objects; asked++)); do
   [ $asked = 0 ] && shot_name=p11tool-pin || shot_name=
   answer_pin_window 123456 ok
-  # The window has to close before the next one is looked for.
-  while xdotool search --onlyvisible --name '^SelvikUSBKey管理工具$' > /dev/null 2>&1 \
-        && kill -0 "$host_pid" 2> /dev/null; do
+  # This window has to close before the next is looked for; the next may be
+  # up already, at the same place and with the same title.
+  for ((waited = 0; waited < 100; waited++)); do
+    xdotool search --onlyvisible --name '^SelvikUSBKey管理工具$' 2> /dev/null \
+      | grep -qx "$WINDOW" || break
     sleep 0.1
   done
+  [ $waited -lt 100 ] || fail "PIN window $((asked + 1)) stayed open"
 done
 host_done
 [ $status = 0 ] || { cat "$work/out" >&2; fail "p11tool ended with $status"; }
