@@ -109,8 +109,6 @@ static BOOL countdownFinished(const void *finished)
   TIME = seconds;
   [win setTitle: [NSString stringWithUTF8String: "按键提示"]];
   [win center];
-  [win makeKeyAndOrderFront: self];
-  [win makeMainWindow];
   [win setCanHide: NO];
   [myDelegate release];  // the previous window, its only user, is gone
   myDelegate = [MyDelegate new];
@@ -123,6 +121,7 @@ static BOOL countdownFinished(const void *finished)
 
   nameLabel = [[NSTextField alloc] initWithFrame: NSMakeRect(0, 140, 400, 30)];
   [nameLabel setEditable: NO];
+  [nameLabel setSelectable: NO];  // else, as first responder, drawn black on grey
   [nameLabel setStringValue: remainingText(seconds)];
   [nameLabel setTextColor: [NSColor redColor]];
   [nameLabel setBezeled: NO];
@@ -131,6 +130,11 @@ static BOOL countdownFinished(const void *finished)
   [nameLabel setBackgroundColor: [NSColor clearColor]];
   [[win contentView] addSubview: nameLabel];
   [nameLabel release];  // the content view keeps it; nameLabel only points at it
+
+  // Shown with its content in place: a picture added to a window already on
+  // screen was drawn over the label until the first tick.
+  [win makeKeyAndOrderFront: self];
+  [win makeMainWindow];
 
   session = [myapp beginModalSessionForWindow: win];
 

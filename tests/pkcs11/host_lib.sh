@@ -64,6 +64,14 @@ screenshot() {
   import -window root "$KDT_SCREENSHOT_DIR/$1.png"
 }
 
+# How many red pixels the window shows in the rectangle X Y W H of its
+# content, Y counted up from the bottom edge as click_at does.
+red_pixels() {
+  import -window root -crop "$3x$4+$((X + $1))+$((Y + HEIGHT - $2 - $4))" +repage png:- \
+    | convert - -fuzz 25% -fill black +opaque red -fill white -opaque red \
+        -format '%[fx:int(mean*w*h+0.5)]' info:
+}
+
 # Starts a host in the background, its output in $work/out; host_done waits
 # for it (at most 30 s) and sets $status.
 start_host() {

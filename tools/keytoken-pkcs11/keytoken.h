@@ -61,10 +61,12 @@ CK_RV module_enter(void);
 /* Unlocks the module and passes `rv` through. */
 CK_RV module_leave(CK_RV rv);
 
-/* The token behind a slot id, or -1 for a slot that does not exist. */
-int slot_token(CK_SLOT_ID slot);
-/* The open session of a handle, or NULL. */
-struct session *session_of(CK_SESSION_HANDLE handle);
+/* module_enter, then the open session of `handle` (or
+ * CKR_SESSION_HANDLE_INVALID, unlocked). */
+CK_RV session_enter(CK_SESSION_HANDLE handle, struct session **session);
+/* module_enter, then the token behind `slot` into `token` if not NULL (or
+ * CKR_SLOT_ID_INVALID, unlocked). */
+CK_RV slot_enter(CK_SLOT_ID slot, int *token);
 /* Ends every session on a token and logs it out. */
 void sessions_close_token(int token);
 

@@ -139,10 +139,8 @@ CK_RV C_GetAttributeValue(CK_SESSION_HANDLE handle, CK_OBJECT_HANDLE object,
   enum object_kind kind;
   CK_ULONG i;
 
-  if ((rv = module_enter()) != CKR_OK)
+  if ((rv = session_enter(handle, &session)) != CKR_OK)
     return rv;
-  if ((session = session_of(handle)) == NULL)
-    return module_leave(CKR_SESSION_HANDLE_INVALID);
   if (template == NULL && count != 0)
     return module_leave(CKR_ARGUMENTS_BAD);
   if (!object_visible(session, object, &kind))
@@ -195,10 +193,8 @@ CK_RV C_FindObjectsInit(CK_SESSION_HANDLE handle, CK_ATTRIBUTE_PTR template, CK_
   struct session *session;
   int kind;
 
-  if ((rv = module_enter()) != CKR_OK)
+  if ((rv = session_enter(handle, &session)) != CKR_OK)
     return rv;
-  if ((session = session_of(handle)) == NULL)
-    return module_leave(CKR_SESSION_HANDLE_INVALID);
   if (template == NULL && count != 0)
     return module_leave(CKR_ARGUMENTS_BAD);
   if (session->finding)
@@ -222,10 +218,8 @@ CK_RV C_FindObjects(CK_SESSION_HANDLE handle, CK_OBJECT_HANDLE_PTR objects,
   CK_RV rv;
   struct session *session;
 
-  if ((rv = module_enter()) != CKR_OK)
+  if ((rv = session_enter(handle, &session)) != CKR_OK)
     return rv;
-  if ((session = session_of(handle)) == NULL)
-    return module_leave(CKR_SESSION_HANDLE_INVALID);
   if (objects == NULL || count == NULL)
     return module_leave(CKR_ARGUMENTS_BAD);
   if (!session->finding)
@@ -241,10 +235,8 @@ CK_RV C_FindObjectsFinal(CK_SESSION_HANDLE handle)
   CK_RV rv;
   struct session *session;
 
-  if ((rv = module_enter()) != CKR_OK)
+  if ((rv = session_enter(handle, &session)) != CKR_OK)
     return rv;
-  if ((session = session_of(handle)) == NULL)
-    return module_leave(CKR_SESSION_HANDLE_INVALID);
   if (!session->finding)
     return module_leave(CKR_OPERATION_NOT_INITIALIZED);
   session->finding = 0;

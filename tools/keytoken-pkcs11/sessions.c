@@ -7,11 +7,16 @@
 
 static const char wrong_pin_message[] = "USBKey密码错误，请重新输入。";
 
-struct session *session_of(CK_SESSION_HANDLE handle)
+CK_RV session_enter(CK_SESSION_HANDLE handle, struct session **session)
 {
+  CK_RV rv = module_enter();
+  *session = NULL;
+  if (rv != CKR_OK)
+    return rv;
   if (handle == 0 || handle > KEYTOKEN_SESSIONS_MAX || !module.sessions[handle - 1].open)
-    return NULL;
-  return &module.sessions[handle - 1];
+    return module_leave(CKR_SESSION_HANDLE_INVALID);
+  *session = &module.sessions[handle - 1];
+  return CKR_OK;
 }
 
 void sessions_close_token(int token)
@@ -29,10 +34,8 @@ CK_RV C_OpenSession(CK_SLOT_ID slot, CK_FLAGS flags, CK_VOID_PTR application,
   CK_RV rv;
   int token, i;
 
-  if ((rv = module_enter()) != CKR_OK)
+  if ((rv = slot_enter(slot, &token)) != CKR_OK)
     return rv;
-  if ((token = slot_token(slot)) < 0)
-    return module_leave(CKR_SLOT_ID_INVALID);
   if (!(flags & CKF_SERIAL_SESSION))
     return module_leave(CKR_SESSION_PARALLEL_NOT_SUPPORTED);
   if (handle == NULL)
@@ -58,10 +61,8 @@ CK_RV C_CloseSession(CK_SESSION_HANDLE handle)
   struct session *session;
   int token, i;
 
-  if ((rv = module_enter()) != CKR_OK)
+  if ((rv = session_enter(handle, &session)) != CKR_OK)
     return rv;
-  if ((session = session_of(handle)) == NULL)
-    return module_leave(CKR_SESSION_HANDLE_INVALID);
   token = session->token;
   memset(session, 0, sizeof *session);
   /* The login ends with the last session on the token. */
@@ -77,10 +78,8 @@ CK_RV C_CloseAllSessions(CK_SLOT_ID slot)
   CK_RV rv;
   int token;
 
-  if ((rv = module_enter()) != CKR_OK)
+  if ((rv = slot_enter(slot, &token)) != CKR_OK)
     return rv;
-  if ((token = slot_token(slot)) < 0)
-    return module_leave(CKR_SLOT_ID_INVALID);
   sessions_close_token(token);
   return module_leave(CKR_OK);
 }
@@ -91,10 +90,8 @@ CK_RV C_GetSessionInfo(CK_SESSION_HANDLE handle, CK_SESSION_INFO_PTR info)
   struct session *session;
   int rw, user;
 
-  if ((rv = module_enter()) != CKR_OK)
+  if ((rv = session_enter(handle, &session)) != CKR_OK)
     return rv;
-  if ((session = session_of(handle)) == NULL)
-    return module_leave(CKR_SESSION_HANDLE_INVALID);
   if (info == NULL)
     return module_leave(CKR_ARGUMENTS_BAD);
   rw = (session->flags & CKF_RW_SESSION) != 0;
@@ -144,10 +141,8 @@ CK_RV C_Login(CK_SESSION_HANDLE handle, CK_USER_TYPE user, CK_UTF8CHAR_PTR pin, 
   struct session *session;
   struct token *token;
 
-  if ((rv = module_enter()) != CKR_OK)
+  if ((rv = session_enter(handle, &session)) != CKR_OK)
     return rv;
-  if ((session = session_of(handle)) == NULL)
-    return module_leave(CKR_SESSION_HANDLE_INVALID);
   if (user != CKU_USER)  /* the token has no security officer here */
     return module_leave(CKR_USER_TYPE_INVALID);
   token = &module.tokens[session->token];
@@ -167,10 +162,8 @@ CK_RV C_Logout(CK_SESSION_HANDLE handle)
   CK_RV rv;
   struct session *session;
 
-  if ((rv = module_enter()) != CKR_OK)
+  if ((rv = session_enter(handle, &session)) != CKR_OK)
     return rv;
-  if ((session = session_of(handle)) == NULL)
-    return module_leave(CKR_SESSION_HANDLE_INVALID);
   if (!module.tokens[session->token].logged_in)
     return module_leave(CKR_USER_NOT_LOGGED_IN);
   module.tokens[session->token].logged_in = 0;

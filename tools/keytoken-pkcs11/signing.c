@@ -73,10 +73,8 @@ CK_RV C_SignInit(CK_SESSION_HANDLE handle, CK_MECHANISM_PTR mechanism, CK_OBJECT
   struct session *session;
   enum object_kind kind;
 
-  if ((rv = module_enter()) != CKR_OK)
+  if ((rv = session_enter(handle, &session)) != CKR_OK)
     return rv;
-  if ((session = session_of(handle)) == NULL)
-    return module_leave(CKR_SESSION_HANDLE_INVALID);
   if (mechanism == NULL)
     return module_leave(CKR_ARGUMENTS_BAD);
   if (session->signing)
@@ -104,10 +102,8 @@ CK_RV C_Sign(CK_SESSION_HANDLE handle, CK_BYTE_PTR data, CK_ULONG data_length,
   struct token *token;
   CK_ULONG needed;
 
-  if ((rv = module_enter()) != CKR_OK)
+  if ((rv = session_enter(handle, &session)) != CKR_OK)
     return rv;
-  if ((session = session_of(handle)) == NULL)
-    return module_leave(CKR_SESSION_HANDLE_INVALID);
   if (!session->signing)
     return module_leave(CKR_OPERATION_NOT_INITIALIZED);
   token = &module.tokens[session->token];

@@ -12,11 +12,24 @@ static int slot_count(void)
   return module.choose ? 1 : module.token_count;
 }
 
-int slot_token(CK_SLOT_ID slot)
+static int slot_token(CK_SLOT_ID slot)
 {
   if (slot >= (CK_SLOT_ID)slot_count())
     return -1;
   return module.choose ? module.chosen : (int)slot;
+}
+
+CK_RV slot_enter(CK_SLOT_ID slot, int *token)
+{
+  CK_RV rv = module_enter();
+  int found;
+  if (rv != CKR_OK)
+    return rv;
+  if ((found = slot_token(slot)) < 0)
+    return module_leave(CKR_SLOT_ID_INVALID);
+  if (token != NULL)
+    *token = found;
+  return CKR_OK;
 }
 
 /* The host's first look at the slots is when the user chooses. */
@@ -66,10 +79,8 @@ CK_RV C_GetSlotInfo(CK_SLOT_ID slot, CK_SLOT_INFO_PTR info)
   CK_RV rv;
   int token;
 
-  if ((rv = module_enter()) != CKR_OK)
+  if ((rv = slot_enter(slot, &token)) != CKR_OK)
     return rv;
-  if ((token = slot_token(slot)) < 0)
-    return module_leave(CKR_SLOT_ID_INVALID);
   if (info == NULL)
     return module_leave(CKR_ARGUMENTS_BAD);
   memset(info, 0, sizeof *info);
@@ -86,10 +97,8 @@ CK_RV C_GetTokenInfo(CK_SLOT_ID slot, CK_TOKEN_INFO_PTR info)
   int token;
   const struct token_config *config;
 
-  if ((rv = module_enter()) != CKR_OK)
+  if ((rv = slot_enter(slot, &token)) != CKR_OK)
     return rv;
-  if ((token = slot_token(slot)) < 0)
-    return module_leave(CKR_SLOT_ID_INVALID);
   if (info == NULL)
     return module_leave(CKR_ARGUMENTS_BAD);
   config = &module.tokens[token].config;
@@ -121,10 +130,8 @@ CK_RV C_GetMechanismList(CK_SLOT_ID slot, CK_MECHANISM_TYPE_PTR list, CK_ULONG_P
   const CK_ULONG n = sizeof mechanisms / sizeof mechanisms[0];
   CK_RV rv;
 
-  if ((rv = module_enter()) != CKR_OK)
+  if ((rv = slot_enter(slot, NULL)) != CKR_OK)
     return rv;
-  if (slot_token(slot) < 0)
-    return module_leave(CKR_SLOT_ID_INVALID);
   if (count == NULL)
     return module_leave(CKR_ARGUMENTS_BAD);
   if (list != NULL)
@@ -144,10 +151,8 @@ CK_RV C_GetMechanismInfo(CK_SLOT_ID slot, CK_MECHANISM_TYPE type, CK_MECHANISM_I
 {
   CK_RV rv;
 
-  if ((rv = module_enter()) != CKR_OK)
+  if ((rv = slot_enter(slot, NULL)) != CKR_OK)
     return rv;
-  if (slot_token(slot) < 0)
-    return module_leave(CKR_SLOT_ID_INVALID);
   if (info == NULL)
     return module_leave(CKR_ARGUMENTS_BAD);
   if (type != CKM_ECDSA)
@@ -167,10 +172,8 @@ CK_RV C_InitToken(CK_SLOT_ID slot, CK_UTF8CHAR_PTR so_pin, CK_ULONG so_pin_lengt
   int token, i, confirmed;
   char text[33];
 
-  if ((rv = module_enter()) != CKR_OK)
+  if ((rv = slot_enter(slot, &token)) != CKR_OK)
     return rv;
-  if ((token = slot_token(slot)) < 0)
-    return module_leave(CKR_SLOT_ID_INVALID);
   if (label == NULL || (so_pin == NULL && so_pin_length != 0))
     return module_leave(CKR_ARGUMENTS_BAD);
   for (i = 0; i < KEYTOKEN_SESSIONS_MAX; i++)
