@@ -35,6 +35,7 @@ int tryOnce() {
     pthread_join(threads[i], nullptr);
     if (ports[i]) ++made, IONotificationPortDestroy(ports[i]);
   }
+  mach_port_deallocate(mach_task_self(), gMaster);
   return made == 2 ? 0 : 1;
 }
 
