@@ -4,7 +4,6 @@
  *   keywatchd_bench <keywatchd> [cycles]
  * Every arrival after start-up should give exactly one probe; the figures say
  * how many probes ran for how many arrivals. */
-#include <dirent.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -19,17 +18,6 @@
 typedef struct {
   long rss_kb, threads, fds, cpu_ticks;
 } Usage;
-
-static long status_field(int pid, const char *name) {
-  char path[64], line[256];
-  snprintf(path, sizeof path, "/proc/%d/status", pid);
-  FILE *file = fopen(path, "r");
-  long value = -1;
-  while (file && fgets(line, sizeof line, file))
-    if (strncmp(line, name, strlen(name)) == 0) value = atol(line + strlen(name));
-  if (file) fclose(file);
-  return value;
-}
 
 /* utime + stime, in clock ticks */
 static long cpu_ticks(int pid) {
@@ -50,19 +38,9 @@ static long cpu_ticks(int pid) {
   return utime + stime;
 }
 
-static long open_fds(int pid) {
-  char path[64];
-  snprintf(path, sizeof path, "/proc/%d/fd", pid);
-  DIR *dir = opendir(path);
-  long count = 0;
-  struct dirent *entry;
-  while (dir && (entry = readdir(dir)) != NULL) count += entry->d_name[0] != '.';
-  if (dir) closedir(dir);
-  return count;
-}
-
-static Usage usage(int pid) {
-  Usage u = {status_field(pid, "VmRSS:"), status_field(pid, "Threads:"), open_fds(pid), cpu_ticks(pid)};
+static Usage usage(Rig *rig) {
+  Usage u = {rig_status_field(rig, "VmRSS:"), rig_status_field(rig, "Threads:"), rig_open_fds(rig),
+             cpu_ticks(rig_pid(rig))};
   return u;
 }
 
@@ -90,13 +68,12 @@ int main(int argc, char **argv) {
   Rig *rig = rig_new(argv[1]);
   rig_set_readers(rig, "reader Other Token 12345\n"); /* no token of ours: probes launch nothing */
   rig_start(rig);
-  int pid = rig_pid(rig);
   if (!wait_line(rig, RIG_STDOUT, "DeviceDisappeared", 2)) return 1;
   rig_pump(rig, 1000);
 
-  Usage idle = usage(pid);
+  Usage idle = usage(rig);
   rig_pump(rig, 10000);
-  long idle_ticks = usage(pid).cpu_ticks - idle.cpu_ticks;
+  long idle_ticks = usage(rig).cpu_ticks - idle.cpu_ticks;
   printf("%-40s %ld ticks (%ld ticks/s)\n", "CPU over 10 idle seconds", idle_ticks, sysconf(_SC_CLK_TCK));
   print_usage("idle, before any probe:", idle);
 
@@ -121,7 +98,7 @@ int main(int argc, char **argv) {
     rig_pump(rig, 2000);
     char when[64];
     snprintf(when, sizeof when, "after %d cycles (%.1f s), probes done:", total, seconds);
-    print_usage(when, usage(pid));
+    print_usage(when, usage(rig));
     printf("%-40s %d probes for %d arrivals\n", "", rig_count(rig, RIG_LOG, "设备插入"), appeared - 2);
   }
 

@@ -36,7 +36,8 @@ gboolean rig_wait(Rig *rig, RigStream stream, const char *text, int count, int t
 void rig_pump(Rig *rig, int ms);
 /* Waits for keywatchd to end; its exit status, or -1 on timeout or signal. */
 int rig_wait_exit(Rig *rig, int timeout_ms);
-/* Sends SIGINT and waits for the end; the exit status as rig_wait_exit. */
+/* Sends SIGINT, once keywatchd does not ignore it, and waits for the end;
+ * the exit status as rig_wait_exit. */
 int rig_interrupt(Rig *rig);
 
 int rig_count(Rig *rig, RigStream stream, const char *text);

@@ -252,14 +252,15 @@ extern "C" CFMutableDictionaryRef IOServiceMatching(const char *name) {
   return dictionary;
 }
 
+// Ports are made one at a time, under the layer's lock: umockdev's preload,
+// which hotplug tests run under, keeps its table of emulated uevent sockets
+// without a lock, so two threads opening theirs at once may lose one, whose
+// binding then fails.
 extern "C" IONotificationPortRef IONotificationPortCreate(mach_port_t masterPort) {
-  udev *context;
-  {
-    std::lock_guard<std::mutex> guard(layerLock());
-    Object *master = findObject(masterPort, Object::MasterPort);
-    if (!master) return nullptr;
-    context = udev_ref(master->context);
-  }
+  std::lock_guard<std::mutex> guard(layerLock());
+  Object *master = findObject(masterPort, Object::MasterPort);
+  if (!master) return nullptr;
+  udev *context = udev_ref(master->context);
   udev_monitor *monitor = udev_monitor_new_from_netlink(context, "udev");
   if (!monitor || udev_monitor_filter_add_match_subsystem_devtype(monitor, "usb", "usb_device") < 0 ||
       udev_monitor_enable_receiving(monitor) < 0) {
