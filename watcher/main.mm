@@ -9,10 +9,12 @@
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
+#include <spawn.h>
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "Qv_Intefs.h"
@@ -34,6 +36,7 @@ static thread_local DetectorState *tDetector;
 static int gInterruptPipe[2] = {-1, -1};
 
 extern "C" void *pdpcde(void *);
+extern char **environ;
 
 // Nobody joins these threads: they are created detached, so their resources go
 // when they end, even when they end before pthread_create has returned.
@@ -135,6 +138,18 @@ extern "C" void *startDetect2(void *) {
   return (void *)(intptr_t)pvStart(22097, 4);
 }
 
+// Runs the command through the shell and waits for it, as system() does, but
+// without system()'s ignoring of SIGINT in the whole process meanwhile: a
+// SIGINT sent while the application is being opened would be lost and
+// keywatchd would go on running.
+static void runThroughShell(const char *command) {
+  char *const arguments[] = {(char *)"sh", (char *)"-c", (char *)command, NULL};
+  pid_t child;
+  if (posix_spawn(&child, "/bin/sh", NULL, NULL, arguments, environ) != 0) return;
+  while (waitpid(child, NULL, 0) < 0 && errno == EINTR) {
+  }
+}
+
 extern "C" void *pdpcde(void *) {
   NSAutoreleasePool *pool = [[NSAutoreleasePool alloc] init];
   [NSThread sleepForTimeInterval:1.5];
@@ -159,7 +174,7 @@ extern "C" void *pdpcde(void *) {
     KcReadPCODE(handle, &pcode, &second);
     KcDisconnectDev(handle);
   }
-  if (pcode == kTokenPcode) system(KT_LAUNCH_COMMAND);
+  if (pcode == kTokenPcode) runThroughShell(KT_LAUNCH_COMMAND);
   [pool release];
   return NULL;
 }

@@ -123,8 +123,8 @@ Rig *rig_new(const char *keywatchd) {
 
   char *bin = g_build_filename(rig->dir, "bin", NULL);
   char *open_path = g_build_filename(bin, "open", NULL);
-  /* Like a real launcher it takes a moment after it has started: a test then
-   * meets keywatchd while system() still waits for it. */
+  /* Like a real launcher it takes a moment after it has started: a test that
+   * interrupts keywatchd right after a launch meets it while it still waits. */
   char *script = g_strdup_printf("#!/bin/sh\nprintf '%%s\\n' \"$*\" >> '%s'\nsleep 0.2\n", rig->launch_log);
   g_assert_cmpint(mkdir(bin, 0755), ==, 0);
   g_assert_true(g_file_set_contents(open_path, script, -1, NULL));
@@ -236,7 +236,7 @@ int rig_wait_exit(Rig *rig, int timeout_ms) {
   return rig->exit_status;
 }
 
-/* The text after `name` in keywatchd's /proc status ("Threads:", "SigIgn:"). */
+/* The text after `name` in keywatchd's /proc status ("Threads:"). */
 static gboolean status_text(Rig *rig, const char *name, char *text, size_t size) {
   char path[64], line[256];
   g_snprintf(path, sizeof path, "/proc/%d/status", rig->pid);
@@ -248,18 +248,7 @@ static gboolean status_text(Rig *rig, const char *name, char *text, size_t size)
   return found;
 }
 
-/* While keywatchd opens the management application, system() ignores SIGINT
- * for the whole process: a SIGINT sent then is lost. */
-static gboolean ignores_sigint(Rig *rig) {
-  char ignored[32];
-  return status_text(rig, "SigIgn:", ignored, sizeof ignored) &&
-         (strtoull(ignored, NULL, 16) & (1ull << (SIGINT - 1)));
-}
-
 int rig_interrupt(Rig *rig) {
-  gint64 deadline = g_get_monotonic_time() + 5000 * 1000;
-  while (ignores_sigint(rig) && iterate_until(deadline)) {
-  }
   kill(rig->pid, SIGINT);
   return rig_wait_exit(rig, 5000);
 }
