@@ -21,12 +21,13 @@ static void typedPinWindow(int (*blockPopPin)(char *, int *))
 }
 
 // The timers that wait for the settle time, the typing attributes that the
-// field's bullets are drawn with, and the windows themselves: none may pile
-// up, one per call.
+// field's bullets are drawn with, the windows and the dialog controllers
+// (each replaced one is released): none may pile up, one per call.
 static void pinWindowObjectsFreed(void)
 {
   Class watched[] = { [NSTimer class], [NSMutableParagraphStyle class],
-                      [NSWindow class], [NSSecureTextField class] };
+                      [NSWindow class], [NSSecureTextField class],
+                      NSClassFromString(@"p11Win") };
   const size_t kinds = sizeof watched / sizeof watched[0];
   int before[kinds];
   size_t k;
