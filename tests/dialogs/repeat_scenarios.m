@@ -10,6 +10,19 @@ int GSDebugAllocationCount(Class c);
 static const KDTStep typedPinSteps[] = {
   { KDTWaitWindow, "SelvikUSBKey管理工具" }, { KDTSetText, "123456" }, { KDTClick, "确定" } };
 
+static int launches;
+
+@interface KDTLaunchCounter : NSObject
++ (void) launched: (NSNotification *)n;
+@end
+
+@implementation KDTLaunchCounter
++ (void) launched: (NSNotification *)n
+{
+  launches++;
+}
+@end
+
 static void typedPinWindow(int (*blockPopPin)(char *, int *))
 {
   char pin[80];
@@ -22,7 +35,8 @@ static void typedPinWindow(int (*blockPopPin)(char *, int *))
 
 // The timers that wait for the settle time, the typing attributes that the
 // field's bullets are drawn with, the windows and the dialog controllers
-// (each replaced one is released): none may pile up, one per call.
+// (each replaced one is released): none may pile up, one per call. Nor may
+// the application launch again: each launch adds its window observers anew.
 static void pinWindowObjectsFreed(void)
 {
   Class watched[] = { [NSTimer class], [NSMutableParagraphStyle class],
@@ -40,6 +54,8 @@ static void pinWindowObjectsFreed(void)
     typedPinWindow(blockPopPin);
   for (k = 0; k < kinds; k++)
     before[k] = GSDebugAllocationCount(watched[k]);
+  [[NSNotificationCenter defaultCenter] addObserver: [KDTLaunchCounter class]
+    selector: @selector(launched:) name: NSApplicationWillFinishLaunchingNotification object: nil];
   for (i = 0; i < CALLS; i++)
     typedPinWindow(blockPopPin);
   for (k = 0; k < kinds; k++)
@@ -50,6 +66,7 @@ static void pinWindowObjectsFreed(void)
                 class_getName(watched[k]), growth, CALLS);
       KDT_CHECK(growth < CALLS / 2);
     }
+  KDT_CHECK(launches == 0);
 }
 
 const KDTScenario kdtRepeatScenarios[] = {
