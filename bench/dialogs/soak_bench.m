@@ -153,7 +153,7 @@ int main(int argc, char **argv)
 
   if (argc < 2 || calls < 1 || countdownCalls < 1)
     {
-      fprintf(stderr, "usage: soak_bench LIBRARY [CALLS [COUNTDOWN_CALLS]]\n");
+      fprintf(stderr, "usage: soak_bench LIBRARY [CALLS [COUNTDOWN_CALLS [KIND]]]\n");
       return 2;
     }
   NSAutoreleasePool *pool = [NSAutoreleasePool new];

@@ -3,6 +3,11 @@
 #import <AppKit/AppKit.h>
 
 static NSApplicationActivationPolicy currentPolicy = NSApplicationActivationPolicyRegular;
+// GNUstep marks the application launched only in -run, which a host that just
+// calls the dialogs never enters; a second -finishLaunching would register the
+// application's window observers once more (each key change then reaches it
+// once per earlier launch).
+static BOOL launchFinished = NO;
 
 // Stands in as the application's delegate while the launch finishes, so that
 // the host's command-line arguments are not opened as documents (GNUstep
@@ -46,8 +51,11 @@ static NSApplicationActivationPolicy currentPolicy = NSApplicationActivationPoli
 - (BOOL) setActivationPolicy: (NSApplicationActivationPolicy)policy
 {
   currentPolicy = policy;
-  if (!_app_is_launched)
-    [self kpFinishLaunchingWithoutDocuments];
+  if (!_app_is_launched && !launchFinished)
+    {
+      launchFinished = YES;
+      [self kpFinishLaunchingWithoutDocuments];
+    }
   return YES;
 }
 

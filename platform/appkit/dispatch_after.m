@@ -91,46 +91,83 @@ static NSArray *workModes(void)
 }
 @end
 
-// One scheduled piece of work; the timer keeps it alive until it has fired.
+// One scheduled piece of work, due at a point of the monotonic clock.
 @interface KPDelayedWork : NSObject
 {
+@public
   void *context;
   dispatch_function_t work;
-  NSTimeInterval delay;
+  uint64_t due;
 }
-- (id) initWithContext: (void *)c work: (dispatch_function_t)w delay: (NSTimeInterval)d;
 - (void) schedule;
-- (void) fire: (NSTimer *)t;
+@end
+
+// All main-queue work waits on one repeating timer that lives in every work
+// mode and is never invalidated, only moved to the next piece's due time.
+// GNUstep drops an invalidated timer from a mode's list only when that mode
+// next runs, so a one-shot timer per piece stayed behind in the modes that
+// had not run it (event tracking mostly), one timer and date per call.
+static NSMutableArray *pending;  // of KPDelayedWork, earliest first
+static NSTimer *mainQueueTimer;
+
+static void rearmMainQueueTimer(void)
+{
+  NSDate *next = [NSDate distantFuture];
+  if ([pending count] > 0)
+    {
+      uint64_t due = ((KPDelayedWork *)[pending objectAtIndex: 0])->due, now = nowNanoseconds();
+      next = [NSDate dateWithTimeIntervalSinceNow:
+        due > now ? (NSTimeInterval)(due - now) / NSEC_PER_SEC : 0];
+    }
+  [mainQueueTimer setFireDate: next];
+}
+
+@interface KPMainQueueTimerTarget : NSObject
++ (void) runDueWork: (NSTimer *)t;
+@end
+
+@implementation KPMainQueueTimerTarget
++ (void) runDueWork: (NSTimer *)t
+{
+  uint64_t now = nowNanoseconds();
+  BOOL ran = NO;
+  // Each piece leaves the list before it runs: the work may schedule more or
+  // run a nested loop that fires this timer again.
+  while ([pending count] > 0 && ((KPDelayedWork *)[pending objectAtIndex: 0])->due <= now)
+    {
+      KPDelayedWork *item = [[pending objectAtIndex: 0] retain];
+      [pending removeObjectAtIndex: 0];
+      item->work(item->context);
+      [item release];
+      ran = YES;
+    }
+  rearmMainQueueTimer();
+  if (ran)
+    [[KPMainQueueWake mainThreadWake] signal];
+}
 @end
 
 @implementation KPDelayedWork
-- (id) initWithContext: (void *)c work: (dispatch_function_t)w delay: (NSTimeInterval)d
+- (void) schedule  // on the main thread
 {
-  if ((self = [super init]) != nil)
+  NSUInteger i = [pending count];
+  if (mainQueueTimer == nil)
     {
-      context = c;
-      work = w;
-      delay = d;
+      pending = [NSMutableArray new];
+      mainQueueTimer = [[NSTimer alloc] initWithFireDate: [NSDate distantFuture]
+        interval: 1e9 target: [KPMainQueueTimerTarget class]
+        selector: @selector(runDueWork:) userInfo: nil repeats: YES];
+      NSRunLoop *loop = [NSRunLoop currentRunLoop];
+      NSUInteger m;
+      [KPMainQueueWake mainThreadWake];
+      for (m = 0; m < [workModes() count]; m++)
+        [loop addTimer: mainQueueTimer forMode: [workModes() objectAtIndex: m]];
     }
-  return self;
-}
-
-- (void) schedule
-{
-  NSTimer *t = [NSTimer timerWithTimeInterval: delay target: self
-                                     selector: @selector(fire:)
-                                     userInfo: nil repeats: NO];
-  NSRunLoop *loop = [NSRunLoop currentRunLoop];
-  NSUInteger i;
-  [KPMainQueueWake mainThreadWake];
-  for (i = 0; i < [workModes() count]; i++)
-    [loop addTimer: t forMode: [workModes() objectAtIndex: i]];
-}
-
-- (void) fire: (NSTimer *)t
-{
-  work(context);
-  [[KPMainQueueWake mainThreadWake] signal];
+  // After every piece due no later: work due at the same time runs in order.
+  while (i > 0 && ((KPDelayedWork *)[pending objectAtIndex: i - 1])->due > due)
+    i--;
+  [pending insertObject: self atIndex: i];
+  rearmMainQueueTimer();
 }
 @end
 
@@ -140,16 +177,16 @@ void dispatch_after_f(dispatch_time_t when, dispatch_queue_t queue,
   NSAutoreleasePool *pool;
   KPDelayedWork *item;
   uint64_t now;
-  NSTimeInterval delay = 0;
 
   (void)queue;  // only the main queue exists
   if (when == DISPATCH_TIME_FOREVER)
     return;
   pool = [NSAutoreleasePool new];
   now = nowNanoseconds();
-  if (when != DISPATCH_TIME_NOW && when > now)
-    delay = (NSTimeInterval)(when - now) / NSEC_PER_SEC;
-  item = [[KPDelayedWork alloc] initWithContext: context work: work delay: delay];
+  item = [KPDelayedWork new];
+  item->context = context;
+  item->work = work;
+  item->due = when != DISPATCH_TIME_NOW && when > now ? when : now;
   if ([NSThread isMainThread])
     [item schedule];
   else

@@ -13,6 +13,7 @@ static const KDTScenario *const scenarioTables[] = {
   kdtPinPromptScenarios,
   kdtPinTraceScenarios,
   kdtBadArgumentScenarios,
+  kdtRepeatScenarios,
 };
 
 static const KDTScenario *findScenario(const char *name)

@@ -83,3 +83,4 @@ extern const KDTScenario kdtAlertScenarios[];
 extern const KDTScenario kdtPinPromptScenarios[];
 extern const KDTScenario kdtPinTraceScenarios[];
 extern const KDTScenario kdtBadArgumentScenarios[];
+extern const KDTScenario kdtRepeatScenarios[];
