@@ -20,6 +20,21 @@
 #include <string.h>
 #include <unistd.h>
 
+#ifdef __SANITIZE_THREAD__
+#include <sanitizer/common_interface_defs.h>
+/* ThreadSanitizer's symbolizer opens the program's files on its first report,
+ * through umockdev's wrappers, and each wrapper looks libc up with dlsym on its
+ * first call; dlsym frees the text of an error that dlerror still holds. Once
+ * keywatchd's dlopen of a missing library has failed, that text lies in the
+ * program's heap, and freed from inside the sanitizer it aborts the run (even
+ * for a report that is then suppressed). The symbolizer is started here, while
+ * no error is pending. */
+__attribute__((constructor)) static void start_symbolizer(void) {
+  char frame[256];
+  __sanitizer_symbolize_pc(__builtin_return_address(0), "%F", frame, sizeof frame);
+}
+#endif
+
 /* The real function, looked up once; both detection threads may be first. */
 static void *real_function(void *_Atomic *cache, const char *name) {
   void *function = atomic_load(cache);
