@@ -8,9 +8,14 @@
 
 // Some malformed lists make GNUstep's parser ask malloc for SIZE_MAX bytes.
 // Without a sanitizer malloc answers NULL, GNUstep raises, and the reader
-// catches that and answers nil: the sanitizer is to answer as malloc does,
+// catches that and answers nil: each sanitizer is to answer as malloc does,
 // not end the run.
 extern "C" const char *__asan_default_options()
+{
+    return "allocator_may_return_null=1";
+}
+
+extern "C" const char *__tsan_default_options()
 {
     return "allocator_may_return_null=1";
 }
