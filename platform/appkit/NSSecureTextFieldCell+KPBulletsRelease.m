@@ -33,12 +33,15 @@
   return [shown autorelease];
 }
 
+// A message to NSCell here, and even class_respondsToSelector, would run its
+// +initialize inside the host's dlopen, where no autorelease pool exists yet.
 + (void) load
 {
   Method replacement = class_getInstanceMethod(self,
-    NSSelectorFromString(@"_replacementAttributedString"));
+    sel_registerName("_replacementAttributedString"));
   if (replacement != NULL
-      && [NSCell instancesRespondToSelector: @selector(_nonAutoreleasedTypingAttributes)])
+      && class_getInstanceMethod(objc_getClass("NSCell"),
+                                 @selector(_nonAutoreleasedTypingAttributes)) != NULL)
     method_setImplementation(replacement,
       method_getImplementation(class_getInstanceMethod(self,
         @selector(kpReplacementAttributedString))));
