@@ -97,6 +97,8 @@ static void okAndCancel(void)
   KDT_CHECK([[seenField stringValue] length] == 0);  // no PIN left behind
   KDT_CHECK(askPin(KDT_STEPS(cancel)) == 1);
   expectPin("abcd");
+  // A host without an application object waits for no notification server.
+  KDT_CHECK(!kdtRunHasProcess("gdnc"));
 }
 
 static void emptyPin(void)
