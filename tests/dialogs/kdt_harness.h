@@ -28,6 +28,10 @@ void kdtMarkPinBuffer(unsigned char *buffer, size_t size, int *length);
 // nothing behind it was written.
 void kdtExpectPin(const unsigned char *buffer, size_t size, int length, const char *pin);
 
+// Whether a process called `name` (a GNUstep daemon: gdnc, gpbs) was started
+// by this test run.
+BOOL kdtRunHasProcess(const char *name);
+
 // ---- Driving a dialog ----
 typedef enum
 {

@@ -151,6 +151,9 @@ static void typedPin(void)
   setUp();
   KDT_CHECK(askPin(KDT_STEPS(steps)) == 0);
   expectPin("4321");
+  // Neither the window nor the real click made this host, which is no
+  // application, start (and wait for) a notification server.
+  KDT_CHECK(!kdtRunHasProcess("gdnc"));
 }
 
 // The field takes no edit past 64 bytes: the three-byte character that would
