@@ -28,7 +28,7 @@ afl_build() { # <target> <sources...>
     "$@" -x c++ "$src/replay_main.cpp" -x none $base_libs -o "$out/${target}_fuzz"
 }
 afl_build wtconvert "$src/wtconvert_fuzz.mm" pinWin/WtConvert.mm
-afl_build records "$src/records_fuzz.mm" watcher/Qv_Intefs.mm watcher/Qv_Intefs+Records.mm \
+afl_build records -DRECORDS_ASAN_SUPPRESSIONS="\"$src/records.asan.supp\"" "$src/records_fuzz.mm" watcher/Qv_Intefs.mm watcher/Qv_Intefs+Records.mm \
   watcher/QvXMLPropertyList.mm watcher/AtomicFileWrite.cpp watcher/KeycoreBinding.cpp watcher/ReaderListWalk.cpp -ldl
 unset AFL_USE_ASAN
 
