@@ -6,6 +6,7 @@
 // itself. An application (an application object already, or an .app bundle
 // that makes one later) keeps every format it has.
 #import <AppKit/AppKit.h>
+#import "KPApplicationProcess.h"
 
 @interface KPImageFormatsWithoutImageMagick : NSObject
 @end
@@ -16,9 +17,7 @@
 {
   NSAutoreleasePool *pool = [NSAutoreleasePool new];
   Class magickRep = NSClassFromString(@"GSImageMagickImageRep");
-  BOOL application = NSApp != nil
-    || [[[NSBundle mainBundle] bundlePath] hasSuffix: @".app"];
-  if (magickRep != Nil && !application)
+  if (magickRep != Nil && !KPProcessIsApplication())
     [NSImageRep unregisterImageRepClass: magickRep];
   [pool release];
 }

@@ -10,9 +10,10 @@
 // never connects (posts reach no other process, observers hear none).
 // An application keeps both as they are.
 #import <AppKit/AppKit.h>
+#import "KPApplicationProcess.h"
 #include <objc/runtime.h>
 
-@interface KPLocalWorkspaceCenter : NSObject
+@interface KPLocalNotificationCenters : NSObject
 @end
 
 static void stayUnconnected(id self, SEL _cmd)
@@ -26,7 +27,7 @@ static BOOL ownMethod(Class class, SEL selector, Class plain)
   return own != NULL && own != class_getInstanceMethod(plain, selector);
 }
 
-@implementation KPLocalWorkspaceCenter
+@implementation KPLocalNotificationCenters
 
 + (void) load
 {
@@ -36,8 +37,6 @@ static BOOL ownMethod(Class class, SEL selector, Class plain)
   Class plain = objc_getClass("NSNotificationCenter");
   SEL connect = sel_registerName("_connect");
   SEL replaced[] = { @selector(init), @selector(postNotification:) };
-  BOOL application = NSApp != nil
-    || [[[NSBundle mainBundle] bundlePath] hasSuffix: @".app"];
   unsigned i;
 
   // GNUstep's private methods are all there, or nothing is changed.
@@ -47,7 +46,7 @@ static BOOL ownMethod(Class class, SEL selector, Class plain)
     && class_getInstanceMethod(distributed, connect) != NULL;
   for (i = 0; known && i < 2; i++)
     known = ownMethod(workspaceCenter, replaced[i], plain);
-  if (known && !application)
+  if (known && !KPProcessIsApplication())
     {
       for (i = 0; i < 2; i++)
         class_replaceMethod(workspaceCenter, replaced[i],
