@@ -186,6 +186,20 @@ static void freshHost(const char *host, const char *library, FreshFigures *f)
   childEnd(&c, 5);
 }
 
+// GNUstep alone in a fresh host: start to its GUI library loaded, and to its
+// base library initialised with the user defaults read; no window.
+static void toolkitAlone(const char *host, Stats *loaded, Stats *ready)
+{
+  Child c;
+  char *argv[] = { (char *)host, "toolkit", NULL };
+  double started = xwNow();
+  if (childStart(&c, argv) != 0)
+    fail("cannot start the host");
+  statsAdd(loaded, (stampOf(&c, "dlopen", NULL) - started) * 1e3);
+  statsAdd(ready, (stampOf(&c, "init", NULL) - started) * 1e3);
+  childEnd(&c, 5);
+}
+
 // ---- pinentry through Assuan ----
 typedef struct { Stats fresh, again, answer; int missing; } PeerFigures;
 
@@ -317,6 +331,7 @@ int main(int argc, char **argv)
   static KindFigures perKind[KINDS];
   FreshFigures fresh, before, cold, coldBefore;
   PeerFigures fltk, gtk;
+  Stats toolkitLoaded, toolkitReady;
   const char *baseline = argc > 5 ? argv[5] : NULL;
   int runs = argc > 4 ? atoi(argv[4]) : 10, k;
   char label[96];
@@ -336,12 +351,15 @@ int main(int argc, char **argv)
   memset(&coldBefore, 0, sizeof coldBefore);
   memset(&fltk, 0, sizeof fltk);
   memset(&gtk, 0, sizeof gtk);
+  memset(&toolkitLoaded, 0, sizeof toolkitLoaded);
+  memset(&toolkitReady, 0, sizeof toolkitReady);
 
   for (k = 0; k < runs; k++)
     {
       endDaemons();
       freshHost(argv[1], argv[2], &cold);
       freshHost(argv[1], argv[2], &fresh);
+      toolkitAlone(argv[1], &toolkitLoaded, &toolkitReady);
       if (baseline != NULL)
         {
           endDaemons();
@@ -361,6 +379,8 @@ int main(int argc, char **argv)
   row("  of which: library loaded", &fresh.dlopen, NULL, NULL);
   row("  of which: P11_ConsoleInit returned", &fresh.init, NULL, NULL);
   row("first PIN window: click -> call returns", &fresh.click, NULL, NULL);
+  row("GNUstep alone: start -> its libraries loaded", &toolkitLoaded, &fltk.fresh, &gtk.fresh);
+  row("  -> base initialised, defaults read", &toolkitReady, &fltk.fresh, &gtk.fresh);
   row("the same, no gdnc running: start -> window", &cold.mapped, &fltk.fresh, &gtk.fresh);
   row("  of which: P11_ConsoleInit returned", &cold.init, NULL, NULL);
   row("  click -> call returns", &cold.click, NULL, NULL);
