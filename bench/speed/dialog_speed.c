@@ -92,8 +92,10 @@ static void letItSettle(void)
 }
 
 // Clicks the kind's first button in `map`, or presses Return; returns the
-// moment of the X event that answers (button release, key press).
-static double answer(const DialogKind *k, const XWEvent *map, int byReturn)
+// moment of the X event that answers (button release, key press). xdotool
+// still runs (a key's release follows 12 ms later): the caller reaps `helper`
+// once it has what it times, so that no reply waits unread meanwhile.
+static double answer(const DialogKind *k, const XWEvent *map, int byReturn, pid_t *helper)
 {
   char x[16], y[16];
   int px = k->fromRight ? map->x + map->width - k->dx : map->x + k->dx;
@@ -105,9 +107,8 @@ static double answer(const DialogKind *k, const XWEvent *map, int byReturn)
   char *click[] = { "/usr/bin/xdotool", "mousemove", x, y, "mousedown", "1",
                     "sleep", "0.08", "mouseup", "1", NULL };
   char *key[] = { "/usr/bin/xdotool", "mousemove", x, y, "key", "Return", NULL };
-  pid_t helper = helperStart(byReturn ? key : click);
+  *helper = helperStart(byReturn ? key : click);
   XWEvent e = xwWaitKind(display, byReturn ? XW_KEY_PRESS : XW_BUTTON_RELEASE, 10);
-  helperWait(helper);
   if (e.kind == XW_NONE)
     fail("xdotool's input did not arrive");
   return e.at;
@@ -178,11 +179,27 @@ static void freshHost(const char *host, const char *library, FreshFigures *f)
   statsAdd(&f->dlopen, (stampOf(&c, "dlopen", NULL) - started) * 1e3);
   statsAdd(&f->init, (stampOf(&c, "init", NULL) - started) * 1e3);
   letItSettle();
-  double pressed = answer(&kinds[0], &map, 0);
+  pid_t helper;
+  double pressed = answer(&kinds[0], &map, 0, &helper);
   double returned = stampOf(&c, "return", &result);
+  helperWait(helper);
   if (result != 0)
     fail("the fresh host's PIN window did not answer 0 for its OK button");
   statsAdd(&f->click, (returned - pressed) * 1e3);
+  childEnd(&c, 5);
+}
+
+// GNUstep alone in a fresh host: start to its GUI library loaded, and to its
+// base library initialised with the user defaults read; no window.
+static void toolkitAlone(const char *host, Stats *loaded, Stats *ready)
+{
+  Child c;
+  char *argv[] = { (char *)host, "toolkit", NULL };
+  double started = xwNow();
+  if (childStart(&c, argv) != 0)
+    fail("cannot start the host");
+  statsAdd(loaded, (stampOf(&c, "dlopen", NULL) - started) * 1e3);
+  statsAdd(ready, (stampOf(&c, "init", NULL) - started) * 1e3);
   childEnd(&c, 5);
 }
 
@@ -195,10 +212,15 @@ static double peerAnswer(Child *c, const XWEvent *map)
 {
   static const DialogKind prompt = { "pinentry", "", "", 0, -1, -1, 0, 1 };
   char line[512];
-  double pressed = answer(&prompt, map, 1);
+  pid_t helper;
+  double pressed = answer(&prompt, map, 1, &helper);
   while (childReadLine(c, line, sizeof line, 10))
     if (strncmp(line, "OK", 2) == 0 || strncmp(line, "ERR", 3) == 0)
-      return (xwNow() - pressed) * 1e3;
+      {
+        double answered = xwNow();
+        helperWait(helper);
+        return (answered - pressed) * 1e3;
+      }
   fail("pinentry gave no answer");
   return 0;
 }
@@ -239,9 +261,33 @@ static void peer(const char *path, int runs, PeerFigures *f)
 }
 
 // ---- Our dialogs, one host process ----
-typedef struct { Stats mapped, click, firstClick, key; } KindFigures;
+typedef struct { Stats mapped, click, firstClick, key, keyShown, keyReleased; } KindFigures;
 
-static void oneCall(Child *c, const DialogKind *k, int byReturn, Stats *mapped, Stats *answered)
+// After Return in `map`: when the kind's first button was drawn pressed, and
+// drawn released again, until the window goes away (the toolkit's flash).
+static void buttonFlash(const DialogKind *k, const XWEvent *map, double pressed,
+                        KindFigures *f)
+{
+  int cx = k->fromRight ? map->width - k->dx : k->dx, cy = map->height - k->dy;
+  int drawn = 0;
+  double until = xwNow() + 2;
+  while (drawn < 2)
+    {
+      XWEvent e = xwNext(display, until - xwNow());
+      if (e.kind == XW_NONE || (e.kind == XW_UNMAP && e.window == map->window))
+        return;
+      if (trace && e.kind == XW_DRAWN)
+        fprintf(stderr, "drawn %+.1f ms %dx%d+%d+%d in %dx%d\n", (e.at - pressed) * 1e3,
+                e.width, e.height, e.x, e.y, map->width, map->height);
+      if (e.kind != XW_DRAWN || e.window != map->window || cx < e.x || cy < e.y
+          || cx >= e.x + e.width || cy >= e.y + e.height)
+        continue;
+      statsAdd(drawn++ == 0 ? &f->keyShown : &f->keyReleased, (e.at - pressed) * 1e3);
+    }
+}
+
+static void oneCall(Child *c, const DialogKind *k, int byReturn, Stats *mapped, Stats *answered,
+                    KindFigures *f)
 {
   char request[32];
   int result;
@@ -257,8 +303,14 @@ static void oneCall(Child *c, const DialogKind *k, int byReturn, Stats *mapped, 
       return;
     }
   letItSettle();
-  double pressed = answer(k, &map, byReturn);
+  if (byReturn)
+    xwWatchDrawing(display, map.window);
+  pid_t helper;
+  double pressed = answer(k, &map, byReturn, &helper);
+  if (byReturn)
+    buttonFlash(k, &map, pressed, f);
   double returned = stampOf(c, "return", &result);
+  helperWait(helper);
   if (result != k->expect)
     {
       fprintf(stderr, "dialog_speed: %s answered %d, not %d\n", k->name, result, k->expect);
@@ -278,11 +330,11 @@ static void series(const char *host, const char *library, const char *bundle, in
   stampOf(&c, "init", NULL);
   for (k = 0; k < KINDS; k++)
     {
-      oneCall(&c, &kinds[k], 0, NULL, &f[k].firstClick);
+      oneCall(&c, &kinds[k], 0, NULL, &f[k].firstClick, &f[k]);
       for (i = 0; i < runs; i++)
-        oneCall(&c, &kinds[k], 0, &f[k].mapped, &f[k].click);
+        oneCall(&c, &kinds[k], 0, &f[k].mapped, &f[k].click, &f[k]);
       for (i = 0; kinds[k].returnAnswers && i < runs; i++)
-        oneCall(&c, &kinds[k], 1, &f[k].mapped, &f[k].key);
+        oneCall(&c, &kinds[k], 1, &f[k].mapped, &f[k].key, &f[k]);
     }
   childWrite(&c, "quit\n");
   childEnd(&c, 10);
@@ -317,6 +369,7 @@ int main(int argc, char **argv)
   static KindFigures perKind[KINDS];
   FreshFigures fresh, before, cold, coldBefore;
   PeerFigures fltk, gtk;
+  Stats toolkitLoaded, toolkitReady;
   const char *baseline = argc > 5 ? argv[5] : NULL;
   int runs = argc > 4 ? atoi(argv[4]) : 10, k;
   char label[96];
@@ -336,12 +389,15 @@ int main(int argc, char **argv)
   memset(&coldBefore, 0, sizeof coldBefore);
   memset(&fltk, 0, sizeof fltk);
   memset(&gtk, 0, sizeof gtk);
+  memset(&toolkitLoaded, 0, sizeof toolkitLoaded);
+  memset(&toolkitReady, 0, sizeof toolkitReady);
 
   for (k = 0; k < runs; k++)
     {
       endDaemons();
       freshHost(argv[1], argv[2], &cold);
       freshHost(argv[1], argv[2], &fresh);
+      toolkitAlone(argv[1], &toolkitLoaded, &toolkitReady);
       if (baseline != NULL)
         {
           endDaemons();
@@ -361,6 +417,8 @@ int main(int argc, char **argv)
   row("  of which: library loaded", &fresh.dlopen, NULL, NULL);
   row("  of which: P11_ConsoleInit returned", &fresh.init, NULL, NULL);
   row("first PIN window: click -> call returns", &fresh.click, NULL, NULL);
+  row("GNUstep alone: start -> its libraries loaded", &toolkitLoaded, &fltk.fresh, &gtk.fresh);
+  row("  -> base initialised, defaults read", &toolkitReady, &fltk.fresh, &gtk.fresh);
   row("the same, no gdnc running: start -> window", &cold.mapped, &fltk.fresh, &gtk.fresh);
   row("  of which: P11_ConsoleInit returned", &cold.init, NULL, NULL);
   row("  click -> call returns", &cold.click, NULL, NULL);
@@ -389,6 +447,10 @@ int main(int argc, char **argv)
         {
           snprintf(label, sizeof label, "%s: Return -> return", kinds[k].label);
           row(label, &perKind[k].key, &fltk.answer, &gtk.answer);
+          snprintf(label, sizeof label, "  Return -> button drawn pressed");
+          row(label, &perKind[k].keyShown, NULL, NULL);
+          snprintf(label, sizeof label, "  Return -> drawn released (flash ends)");
+          row(label, &perKind[k].keyReleased, NULL, NULL);
         }
     }
   if (fltk.missing || gtk.missing)

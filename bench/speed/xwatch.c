@@ -1,12 +1,13 @@
 #include "xwatch.h"
 #include <X11/Xutil.h>
 #include <X11/extensions/XInput2.h>
+#include <X11/extensions/Xdamage.h>
 #include <poll.h>
 #include <stdio.h>
 #include <string.h>
 #include <time.h>
 
-static int xiOpcode;
+static int xiOpcode, damageEvent;
 
 double xwNow(void)
 {
@@ -22,13 +23,14 @@ Display *xwOpen(void)
   if (display == NULL)
     return NULL;
   if (!XQueryExtension(display, "XInputExtension", &xiOpcode, &event, &error)
-      || XIQueryVersion(display, &major, &minor) != Success)
+      || XIQueryVersion(display, &major, &minor) != Success
+      || !XDamageQueryExtension(display, &damageEvent, &error))
     {
       XCloseDisplay(display);
       return NULL;
     }
   Window root = DefaultRootWindow(display);
-  // Map events of the root's children: the top-level windows.
+  // Map and unmap events of the root's children: the top-level windows.
   XSelectInput(display, root, SubstructureNotifyMask);
   unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {0};
   XISetMask(bits, XI_RawKeyPress);
@@ -39,6 +41,13 @@ Display *xwOpen(void)
   XISelectEvents(display, root, &mask, 1);
   XSync(display, False);
   return display;
+}
+
+void xwWatchDrawing(Display *display, Window window)
+{
+  // The damage object goes with the window; raw rectangles need no repair.
+  XDamageCreate(display, window, XDamageReportRawRectangles);
+  XFlush(display);
 }
 
 static void describeWindow(Display *display, XWEvent *e)
@@ -97,6 +106,21 @@ XWEvent xwNext(Display *display, double timeout)
           e.kind = XW_MAP;
           e.window = x.xmap.window;
           describeWindow(display, &e);
+          return e;
+        }
+      if (x.type == UnmapNotify)
+        {
+          e.kind = XW_UNMAP;
+          e.window = x.xunmap.window;
+          return e;
+        }
+      if (x.type == damageEvent + XDamageNotify)
+        {
+          const XDamageNotifyEvent *d = (const XDamageNotifyEvent *)&x;
+          e.kind = XW_DRAWN;
+          e.window = d->drawable;
+          e.x = d->area.x, e.y = d->area.y;
+          e.width = d->area.width, e.height = d->area.height;
           return e;
         }
       if (x.type == GenericEvent && x.xcookie.extension == xiOpcode

@@ -152,8 +152,11 @@ static void typedPin(void)
   KDT_CHECK(askPin(KDT_STEPS(steps)) == 0);
   expectPin("4321");
   // Neither the window nor the real click made this host, which is no
-  // application, start (and wait for) a notification server.
+  // application, start (and wait for) a notification server; nor is it
+  // offered to other programs under its name as a services provider.
   KDT_CHECK(!kdtRunHasProcess("gdnc"));
+  KDT_CHECK([[NSMessagePortNameServer sharedInstance]
+              portForName: [[NSProcessInfo processInfo] processName]] == nil);
 }
 
 // The field takes no edit past 64 bytes: the three-byte character that would
