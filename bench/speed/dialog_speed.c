@@ -447,10 +447,8 @@ int main(int argc, char **argv)
         {
           snprintf(label, sizeof label, "%s: Return -> return", kinds[k].label);
           row(label, &perKind[k].key, &fltk.answer, &gtk.answer);
-          snprintf(label, sizeof label, "  Return -> button drawn pressed");
-          row(label, &perKind[k].keyShown, NULL, NULL);
-          snprintf(label, sizeof label, "  Return -> drawn released (flash ends)");
-          row(label, &perKind[k].keyReleased, NULL, NULL);
+          row("  Return -> button drawn pressed", &perKind[k].keyShown, NULL, NULL);
+          row("  Return -> drawn released (flash ends)", &perKind[k].keyReleased, NULL, NULL);
         }
     }
   if (fltk.missing || gtk.missing)
