@@ -10,7 +10,7 @@ tests=(libgtest-dev gdb umockdev libumockdev-dev xvfb xdotool imagemagick x11-ut
        lintian libxml2-utils man-db groff-base
        opensc gnutls-bin openssh-client openssh-server iproute2
        clang libclang-rt-14-dev afl++)
-bench=(pinentry-fltk pinentry-gtk2 libx11-dev libxi-dev libxdamage-dev xvfb xdotool)
+bench=(pinentry-fltk pinentry-gtk2 patchelf libx11-dev libxi-dev libxdamage-dev xvfb xdotool)
 pkgs=("${build[@]}")
 for option in "$@"; do
   case $option in
