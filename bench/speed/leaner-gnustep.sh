@@ -7,14 +7,16 @@
 # Without their sources, a copy of the installed GNUstep stands in for such a
 # build: each of those dependencies is replaced by a library of just the
 # functions GNUstep takes from it, which abort when called (a run that needed
-# one would show it); ImageMagick's start-up, which gnustep-gui runs as it is
-# loaded, does nothing. Hosts of a copy of our library on that GNUstep take
+# one would show it); ImageMagick's start-up call (as gnustep-gui is loaded)
+# and GnuTLS's calls (gnustep-base sets it up when a process first uses a file
+# handle) do nothing. With DIR, the copy is made there and kept: the dialog
+# tests pass on it (LD_LIBRARY_PATH=DIR ctest -R 'dialogs_|pkcs11'). Hosts of a copy of our library on that GNUstep take
 # turns with the installed one in the speed benchmark; their rows are headed
 # "leaner GNUstep".
-#   bench/speed/leaner-gnustep.sh BUILD [RUNS [gui|all]]
+#   bench/speed/leaner-gnustep.sh BUILD [RUNS [gui|all [DIR]]]
 # gui: gnustep-gui without ImageMagick (configure --disable-imagemagick);
 # all (the default): gnustep-base also without TLS, zeroconf and XML
-# (--disable-tls --disable-zeroconf --disable-xml).
+# (--disable-tls --disable-zeroconf --disable-xml --disable-xslt).
 set -euo pipefail
 export LC_ALL=C
 build=$(realpath "${1:-build}")
@@ -24,8 +26,12 @@ here=$(cd "$(dirname "$0")" && pwd)
 command -v patchelf > /dev/null || { echo "needs patchelf (scripts/deps.sh --bench)" >&2; exit 2; }
 case $variant in gui | all) ;; *) echo "no variant $variant: gui or all" >&2; exit 2 ;; esac
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+if [ -n "${4:-}" ]; then
+  mkdir -p "$4" && work=$(realpath "$4")
+else
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
+fi
 
 # Copies the GNUstep library SONAME (a dependency of our library) into the
 # work directory, where it finds its stand-ins first.
@@ -36,7 +42,7 @@ copyGNUstep() {
 
 # Replaces the dependency DEP of the copy LIB by a stand-in with the symbols
 # LIB takes from it, under the versions LIB asks for. Functions named in
-# NOOP do nothing; the others abort.
+# NOOP (start-up calls; * for all) do nothing and return 0; the others abort.
 standIn() {
   local lib=$work/$1 dep=$2 noop=${3:-} name path sym type size
   name=libstandin-${dep%%.so*}.so
@@ -50,8 +56,8 @@ standIn() {
   while read -r sym type size; do
     sym=${sym%@*}
     case $type in
-      [TWi]) if [[ " $noop " == *" $sym "* ]]; then
-               echo "void $sym(void) {}"
+      [TWi]) if [[ $noop == "*" || " $noop " == *" $sym "* ]]; then
+               echo "int $sym(void) { return 0; }"
              else
                echo "void $sym(void) { fputs(\"stand-in: $sym called\\n\", stderr); abort(); }"
              fi ;;
@@ -72,7 +78,9 @@ copyGNUstep libgnustep-gui.so.0.29
 standIn libgnustep-gui.so.0.29 libMagickCore-6.Q16.so.6 MagickCoreGenesis
 if [ "$variant" = all ]; then
   copyGNUstep libgnustep-base.so.1.28
-  for dep in libgnutls.so.30 libavahi-client.so.3 libavahi-common.so.3 libxslt.so.1 libxml2.so.2; do
+  # credentials and logging, set up with NSFileHandle (NSTask uses one)
+  standIn libgnustep-base.so.1.28 libgnutls.so.30 "*"
+  for dep in libavahi-client.so.3 libavahi-common.so.3 libxslt.so.1 libxml2.so.2; do
     standIn libgnustep-base.so.1.28 "$dep"
   done
 fi
