@@ -6,6 +6,9 @@
 //   dialog_speed SPEED_HOST LIBRARY BUNDLE [RUNS [BASELINE]]
 // With BASELINE (another build of the library), fresh hosts of the two take
 // turns, and the start-up rows show the baseline's figures beside ours.
+// DIALOG_SPEED_BASELINE_PATH names a directory that the baseline's hosts
+// search first for shared libraries, so that a baseline can bring its own
+// GNUstep (bench/speed/leaner-gnustep.sh).
 // Needs a display without a window manager (run it under run-gui.sh) and
 // xdotool; prints medians (and worst cases) in milliseconds.
 #include "child.h"
@@ -400,9 +403,19 @@ int main(int argc, char **argv)
       toolkitAlone(argv[1], &toolkitLoaded, &toolkitReady);
       if (baseline != NULL)
         {
+          const char *path = getenv("DIALOG_SPEED_BASELINE_PATH");
+          const char *was = getenv("LD_LIBRARY_PATH");
+          char *ours = was != NULL ? strdup(was) : NULL;
+          if (path != NULL)
+            setenv("LD_LIBRARY_PATH", path, 1);
           endDaemons();
           freshHost(argv[1], baseline, &coldBefore);
           freshHost(argv[1], baseline, &before);
+          if (ours != NULL)
+            setenv("LD_LIBRARY_PATH", ours, 1);
+          else
+            unsetenv("LD_LIBRARY_PATH");
+          free(ours);
         }
     }
   peer("/usr/bin/pinentry-fltk", runs, &fltk);
@@ -428,6 +441,7 @@ int main(int argc, char **argv)
       row("BASELINE   of which: P11_ConsoleInit returned", &coldBefore.init, NULL, NULL);
       row("BASELINE   click -> call returns", &coldBefore.click, NULL, NULL);
       row("BASELINE fresh start -> first PIN window", &before.mapped, &fltk.fresh, &gtk.fresh);
+      row("BASELINE   of which: host main reached", &before.main, NULL, NULL);
       row("BASELINE   of which: library loaded", &before.dlopen, NULL, NULL);
       row("BASELINE   of which: P11_ConsoleInit returned", &before.init, NULL, NULL);
       row("BASELINE first PIN window: click -> return", &before.click, NULL, NULL);
