@@ -1,18 +1,18 @@
 #!/usr/bin/env bash
 # What a GNUstep built for library hosts would save a fresh host. Debian links
 # gnustep-gui with ImageMagick's MagickCore, and gnustep-base with GnuTLS,
-# Avahi, libxml2 and libxslt: about 35 libraries, with their own dependencies,
-# that every host of the dialogs loads although no dialog uses them (the
-# library lets ImageMagick read no picture in a host that is no application).
-# Without their sources, a copy of the installed GNUstep stands in for such a
-# build: each of those dependencies is replaced by a library of just the
-# functions GNUstep takes from it, which abort when called (a run that needed
-# one would show it); ImageMagick's start-up call (as gnustep-gui is loaded)
-# and GnuTLS's calls (gnustep-base sets it up when a process first uses a file
-# handle) do nothing. With DIR, the copy is made there and kept: the dialog
-# tests pass on it (LD_LIBRARY_PATH=DIR ctest -R 'dialogs_|pkcs11'). Hosts of a copy of our library on that GNUstep take
-# turns with the installed one in the speed benchmark; their rows are headed
-# "leaner GNUstep".
+# Avahi, libxml2 and libxslt: with their own dependencies, 33 of the 65
+# libraries that every host of the dialogs loads, although no dialog uses them
+# (the library lets ImageMagick read no picture in a host that is no
+# application). Without their sources, a copy of the installed GNUstep stands
+# in for such a build: each of those dependencies is replaced by a library of
+# just the functions GNUstep takes from it, which abort when called (a run
+# that needed one would show it); ImageMagick's start-up call (as gnustep-gui
+# is loaded) and GnuTLS's calls (gnustep-base sets it up when a process first
+# uses a file handle) do nothing. Hosts of a copy of our library on that
+# GNUstep take turns with the installed one in the speed benchmark; their rows
+# are headed "leaner GNUstep". With DIR, the copy is made there and kept: the
+# dialog tests pass on it (LD_LIBRARY_PATH=DIR ctest -R 'dialogs_|pkcs11').
 #   bench/speed/leaner-gnustep.sh BUILD [RUNS [gui|all [DIR]]]
 # gui: gnustep-gui without ImageMagick (configure --disable-imagemagick);
 # all (the default): gnustep-base also without TLS, zeroconf and XML
