@@ -151,10 +151,12 @@ static void typedPin(void)
   setUp();
   KDT_CHECK(askPin(KDT_STEPS(steps)) == 0);
   expectPin("4321");
-  // Neither the window nor the real click made this host, which is no
-  // application, start (and wait for) a notification server; nor is it
-  // offered to other programs under its name as a services provider.
+  // Neither the window, the typing nor the real click made this host, which
+  // is no application, start (and wait for) a notification or pasteboard
+  // server; nor is it offered to other programs under its name as a
+  // services provider.
   KDT_CHECK(!kdtRunHasProcess("gdnc"));
+  KDT_CHECK(!kdtRunHasProcess("gpbs"));
   KDT_CHECK([[NSMessagePortNameServer sharedInstance]
               portForName: [[NSProcessInfo processInfo] processName]] == nil);
 }
