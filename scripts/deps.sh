@@ -3,7 +3,7 @@
 # needs, --bench what the benchmarks compare against.
 #   deps.sh [--tests] [--bench]
 set -euo pipefail
-build=(cmake make g++ gobjc++ gnustep-devel libudev-dev pkg-config
+build=(cmake make g++ gobjc++ gnustep-devel libudev-dev libx11-dev pkg-config
        fonts-wqy-zenhei fonts-liberation scdoc dpkg-dev file
        libp11-kit-dev libssl-dev openssl)
 tests=(libgtest-dev gdb umockdev libumockdev-dev xvfb xdotool imagemagick x11-utils util-linux

@@ -15,7 +15,12 @@ cp "$token_files"/token-key.pem "$token_files"/token-cert.pem "$token_files"/tok
 export KEYTOKEN_PKCS11_CONFIG=$work/token.conf
 config=$work/token.conf
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
+# A failure also leaves a screenshot of the display, when screenshots are kept.
+fail() {
+  echo "FAIL: $*" >&2
+  [ -z "${KDT_SCREENSHOT_DIR:-}" ] || import -window root "$KDT_SCREENSHOT_DIR/failed-$(basename "$0" .sh).png" || true
+  exit 1
+}
 
 # The first visible window whose name matches PATTERN (an extended regular
 # expression), waited for up to 20 s; its geometry goes into X Y WIDTH HEIGHT.
