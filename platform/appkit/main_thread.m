@@ -26,6 +26,34 @@ extern NSThread *GSAppKitThread;
 - (void) setupRunLoopInputSourcesForMode: (NSString *)mode;
 @end
 
+// GNUstep does not retain the thread it records: in a browser that made the
+// application object on a pool thread which has ended since, the record
+// pointed at a freed object. The library keeps that thread's object alive
+// (one object for the process), and so a valid record.
+static id (*makeSharedApplication)(id, SEL);
+
+static id sharedApplicationKeepingItsThread(id self, SEL _cmd)
+{
+  BOOL made = NSApp == nil;
+  id application = makeSharedApplication(self, _cmd);
+  if (made && GSAppKitThread != nil)
+    [GSAppKitThread retain];
+  return application;
+}
+
+@interface KPAppKitThreadKept : NSObject
+@end
+
+@implementation KPAppKitThreadKept
++ (void) load
+{
+  Method shared = class_getClassMethod([NSApplication class], @selector(sharedApplication));
+  [GSAppKitThread retain];  // an application object made before the library came
+  makeSharedApplication = (id (*)(id, SEL))method_setImplementation(
+    shared, (IMP)sharedApplicationKeepingItsThread);
+}
+@end
+
 NSThread *KPAppKitThread(void)
 {
   return GSAppKitThread != nil ? GSAppKitThread : [NSThread mainThread];
