@@ -4,8 +4,11 @@
 // one, a browser that raised its own window just as a dialog of its token
 // opened (a new tab, its own prompt) hid the dialog behind it, and the user
 // saw nothing to answer. While a modal run lasts, the modal window is raised
-// again whenever another client's window comes over it. Under a window
-// manager, which reparents the window, stacking is left to it.
+// again whenever another client's window comes over it; and while it opens,
+// the keyboard that another client took from it (Firefox's own prompt, mapped
+// just after the PIN window) is given back, so that what the user types goes
+// into the dialog. Under a window manager, which reparents the window,
+// stacking and focus are left to it.
 #import <AppKit/AppKit.h>
 #import <GNUstepGUI/GSDisplayServer.h>
 #include <X11/Xlib.h>
@@ -13,6 +16,14 @@
 
 // X resource ids carry their client's base in the bits above this mask.
 static const XID clientResourceBits = 0x1FFFFF;
+
+static BOOL sameClient(XID a, XID b)
+{
+  return (a & ~clientResourceBits) == (b & ~clientResourceBits);
+}
+
+// How long after its modal run begins the window takes the keyboard back.
+static const NSTimeInterval openingSeconds = 2.0;
 
 static BOOL overlaps(const XWindowAttributes *a, const XWindowAttributes *b)
 {
@@ -36,7 +47,7 @@ static BOOL coveredByOtherClient(Display *display, Window window)
     {
       if (children[i] == window)
         above = YES;
-      else if (above && (children[i] & ~clientResourceBits) != (window & ~clientResourceBits)
+      else if (above && !sameClient(children[i], window)
                && XGetWindowAttributes(display, children[i], &other)
                && other.map_state == IsViewable && !other.override_redirect
                && overlaps(&own, &other))
@@ -47,6 +58,9 @@ static BOOL coveredByOtherClient(Display *display, Window window)
   return covered;
 }
 
+static NSString *const keeperKey = @"KPModalInFrontTimer";
+static NSString *const openedKey = @"KPModalInFrontOpened";
+
 @interface KPModalInFront : NSObject
 + (void) keepModalWindowInFront: (NSTimer *)timer;
 @end
@@ -55,6 +69,7 @@ static BOOL coveredByOtherClient(Display *display, Window window)
 + (void) keepModalWindowInFront: (NSTimer *)timer
 {
   NSWindow *modal = [NSApp modalWindow];
+  NSDate *opened = [[[NSThread currentThread] threadDictionary] objectForKey: openedKey];
   GSDisplayServer *server = GSCurrentServer();
   Display *display = server != nil ? (Display *)[server serverDevice] : NULL;
   Window window;
@@ -62,16 +77,28 @@ static BOOL coveredByOtherClient(Display *display, Window window)
   if (modal == nil || display == NULL || ![modal isVisible])
     return;
   window = (Window)(uintptr_t)[server windowDevice: [modal windowNumber]];
-  if (window != 0 && coveredByOtherClient(display, window))
+  if (window == 0)
+    return;
+  if (coveredByOtherClient(display, window))
     {
       XRaiseWindow(display, window);
       XFlush(display);
+    }
+  if (opened != nil && -[opened timeIntervalSinceNow] < openingSeconds)
+    {
+      Window focus;
+      int revert;
+      XGetInputFocus(display, &focus, &revert);
+      if (focus != None && focus != PointerRoot && !sameClient(focus, window))
+        {
+          XSetInputFocus(display, window, RevertToParent, CurrentTime);
+          XFlush(display);
+        }
     }
 }
 @end
 
 static NSModalSession (*beginModalSession)(id, SEL, NSWindow *);
-static NSString *const keeperKey = @"KPModalInFrontTimer";
 
 // One repeating timer per thread that runs modal windows, in the modal mode
 // only: it fires while a modal run lasts, and never in the host's own loop.
@@ -85,6 +112,7 @@ static NSModalSession beginModalSessionKeepingInFront(id self, SEL _cmd, NSWindo
       [[NSRunLoop currentRunLoop] addTimer: keeper forMode: NSModalPanelRunLoopMode];
       [threadState setObject: keeper forKey: keeperKey];
     }
+  [threadState setObject: [NSDate date] forKey: openedKey];
   return beginModalSession(self, _cmd, window);
 }
 
