@@ -20,9 +20,13 @@ export HOME=$work/home
 mkdir -p "$HOME" "$work/www"
 echo "plain page" > "$work/www/index.html"
 
+# The server's certificate, from a CA of the run's own that the browser trusts.
 openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -days 1 \
-  -keyout "$work/server-key.pem" -out "$work/server-cert.pem" \
-  -subj "/CN=127.0.0.1" -addext "subjectAltName=IP:127.0.0.1" 2> /dev/null
+  -keyout "$work/ca-key.pem" -out "$work/ca-cert.pem" -subj "/CN=Test CA" 2> /dev/null
+openssl req -new -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes \
+  -keyout "$work/server-key.pem" -subj "/CN=127.0.0.1" 2> /dev/null \
+  | openssl x509 -req -days 1 -CA "$work/ca-cert.pem" -CAkey "$work/ca-key.pem" \
+      -extfile <(echo "subjectAltName=IP:127.0.0.1") -out "$work/server-cert.pem" 2> /dev/null
 openssl s_server -www -no_cache -num_tickets 0 -Verify 1 -CAfile "$work/token-cert.pem" \
   -accept 127.0.0.1:8443 \
   -cert "$work/server-cert.pem" -key "$work/server-key.pem" > "$work/tls.log" 2>&1 &
@@ -43,7 +47,7 @@ make_nssdb() {
   nssdb=$1
   mkdir -p "$nssdb"
   certutil -N -d "sql:$nssdb" --empty-password
-  certutil -A -d "sql:$nssdb" -n server -t "P,," -i "$work/server-cert.pem"
+  certutil -A -d "sql:$nssdb" -n test-ca -t "C,," -i "$work/ca-cert.pem"
   echo | modutil -dbdir "sql:$nssdb" -add keytoken -libfile "$module" -force > /dev/null
 }
 
