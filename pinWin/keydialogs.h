@@ -1,8 +1,11 @@
 /* libkeydialogs: modal dialogs for the token's cryptographic module.
  *
- * Every function shows one dialog and blocks until the user has answered. Call
- * them on the thread that runs the process's main run loop. A process that is
- * not itself an AppKit application calls P11_ConsoleInit once first.
+ * Every function shows one dialog and blocks until the user has answered. Any
+ * thread may call them, a different one each time: the dialog runs on the main
+ * thread (in a process that is no application and runs no main loop, on the
+ * calling thread), one at a time; a caller that comes while another thread's
+ * dialog is open waits for it. A process that is not itself an AppKit
+ * application calls P11_ConsoleInit once first (from any thread).
  *
  * Strings are NUL-terminated UTF-8. Buffers and ints passed in belong to the
  * caller; the library keeps no pointer to them after the call unless a
@@ -131,8 +134,8 @@ int P11_ShowMsg2(const char *message, int unused);
 /* Ends the countdown window at its next once-a-second check. Any thread. */
 void closeWindow(void);
 
-/* Ends the countdown window at once on its own (main) thread; from any other
- * thread, at its next once-a-second check. */
+/* Ends the countdown window at once on the thread that runs it (called from
+ * inside its run); from any other thread, at its next once-a-second check. */
 void closeWindow_t(void);
 
 #ifdef __cplusplus

@@ -1,5 +1,6 @@
 // Plain messages: one button, or "确定" and "取消".
 #import "p11Modal.h"
+#import "p11DialogThread.h"
 #import "p11Text.h"
 #include "keydialogs.h"
 
@@ -12,15 +13,41 @@ static NSAlert *newMessageAlert(const char *message)
   return box;
 }
 
+typedef struct
+{
+  const char *message;
+  int result;
+} MessageCall;
+
+static void runMessage(void *context)
+{
+  MessageCall *call = (MessageCall *)context;
+  NSAutoreleasePool *pool = [NSAutoreleasePool new];
+  NSAlert *box = newMessageAlert(call->message);
+  p11RunAlert(box);
+  [box release];
+  [pool release];
+}
+
+static void runTwoButtonMessage(void *context)
+{
+  MessageCall *call = (MessageCall *)context;
+  NSAutoreleasePool *pool = [NSAutoreleasePool new];
+  NSAlert *box = newMessageAlert(call->message);
+  [box addButtonWithTitle: [NSString stringWithUTF8String: "确定"]];
+  [box addButtonWithTitle: [NSString stringWithUTF8String: "取消"]];
+  call->result = p11RunAlert(box) == NSAlertFirstButtonReturn ? 0 : 1;
+  [box release];
+  p11SettleWait(p11ResultIsDecided, &call->result);
+  [pool release];
+}
+
 int P11_ShowMsg(const char *message, int unused)
 {
   if (NSApp == nil)
     return 0;
-  NSAutoreleasePool *pool = [NSAutoreleasePool new];
-  NSAlert *box = newMessageAlert(message);
-  p11RunAlert(box);
-  [box release];
-  [pool release];
+  MessageCall call = { message, 0 };
+  p11RunDialog(runMessage, &call);
   return 0;
 }
 
@@ -28,14 +55,7 @@ int P11_ShowMsg2(const char *message, int unused)
 {
   if (NSApp == nil)
     return 1;
-  NSAutoreleasePool *pool = [NSAutoreleasePool new];
-  int result = -1;
-  NSAlert *box = newMessageAlert(message);
-  [box addButtonWithTitle: [NSString stringWithUTF8String: "确定"]];
-  [box addButtonWithTitle: [NSString stringWithUTF8String: "取消"]];
-  result = p11RunAlert(box) == NSAlertFirstButtonReturn ? 0 : 1;
-  [box release];
-  p11SettleWait(p11ResultIsDecided, &result);
-  [pool release];
-  return result;
+  MessageCall call = { message, -1 };
+  p11RunDialog(runTwoButtonMessage, &call);
+  return call.result;
 }

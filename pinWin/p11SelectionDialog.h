@@ -3,6 +3,14 @@
 // out of a list element.
 #pragma once
 #import "p11Win.h"
+#import "p11DialogThread.h"
+
+// One call of a selection dialog, carried to the thread that runs it.
+typedef struct
+{
+  NSArray *list;
+  int result;
+} p11SelectionCall;
 
 typedef struct
 {

@@ -59,12 +59,19 @@ static NSArray *newCertRows(NSArray *certificates)
 
 @end
 
+static void runSelectCertAlertWithArr(void *context)
+{
+  p11SelectionCall *call = (p11SelectionCall *)context;
+  NSAutoreleasePool *pool = [NSAutoreleasePool new];
+  call->result = [p11InstallNewController() selectCertAlertWithArr: call->list];
+  [pool release];
+}
+
 int selectCertAlertWithArr(NSArray *arr)
 {
   if (NSApp == nil)
     return 0;
-  NSAutoreleasePool *pool = [NSAutoreleasePool new];
-  int result = [p11InstallNewController() selectCertAlertWithArr: arr];
-  [pool release];
-  return result;
+  p11SelectionCall call = { arr, 0 };
+  p11RunDialog(runSelectCertAlertWithArr, &call);
+  return call.result;
 }

@@ -1,10 +1,12 @@
 // The button-press countdown window, and the ways to end it.
 #import "p11Win.h"
 #import "p11Modal.h"
+#import "p11DialogThread.h"
 #import "p11BundleImage.h"
 #import "WtConvert.h"
 #import "keyConfirmImage.h"
 #include "keydialogs.h"
+#include <dispatch/dispatch.h>
 #include <errno.h>
 #include <limits.h>
 #include <pthread.h>
@@ -29,19 +31,23 @@ void closeWindow(void)
   timer = nil;
 }
 
+static void invalidateTimer(void *context)
+{
+  NSTimer *running = (NSTimer *)context;
+  [running invalidate];
+  [running release];
+}
+
 void closeWindow_t(void)
 {
   windowClosed = YES;
-  if (![NSThread isMainThread])
+  if (!pthread_main_np())
     {
       // The window belongs to the main thread: its loop runs the close steps
-      // at its next turn, and the timer is invalidated where it runs. The
-      // caller's thread may have no pool of its own.
-      NSAutoreleasePool *pool = [NSAutoreleasePool new];
-      [timer performSelectorOnMainThread: @selector(invalidate) withObject: nil
-                           waitUntilDone: NO];
+      // at its next turn, and the timer is invalidated where it runs.
+      if (timer != nil)
+        dispatch_async_f(dispatch_get_main_queue(), [timer retain], invalidateTimer);
       timer = nil;
-      [pool release];
       return;
     }
   [timer invalidate];
@@ -201,16 +207,34 @@ static BOOL countdownFinished(const void *finished)
 
 @end
 
+typedef struct
+{
+  int seconds;
+  const char *gifName;
+  const char *sourcePath;
+  int wlenght;
+  int wWide;
+  int *winClosed;
+  int result;
+} CountdownCall;
+
+static void runCountdown(void *context)
+{
+  CountdownCall *call = (CountdownCall *)context;
+  NSAutoreleasePool *pool = [NSAutoreleasePool new];
+  NSString *name = call->gifName != NULL ? [NSString stringWithUTF8String: call->gifName] : nil;
+  NSString *path = call->sourcePath != NULL ? [NSString stringWithUTF8String: call->sourcePath] : nil;
+  p11Win *controller = p11InstallNewController();
+  IsWinCloesd = call->winClosed;
+  call->result = [controller showCountdownWin: call->seconds gifName: name sourcePath: path
+                                      wlenght: call->wlenght wWide: call->wWide];
+  [pool release];
+}
+
 int showCountDownWindow(int seconds, const char *gifName, const char *sourcePath,
                         int wlenght, int wWide, int *winClosed)
 {
-  NSAutoreleasePool *pool = [NSAutoreleasePool new];
-  NSString *name = gifName != NULL ? [NSString stringWithUTF8String: gifName] : nil;
-  NSString *path = sourcePath != NULL ? [NSString stringWithUTF8String: sourcePath] : nil;
-  p11Win *controller = p11InstallNewController();
-  IsWinCloesd = winClosed;
-  int result = [controller showCountdownWin: seconds gifName: name sourcePath: path
-                                    wlenght: wlenght wWide: wWide];
-  [pool release];
-  return result;
+  CountdownCall call = { seconds, gifName, sourcePath, wlenght, wWide, winClosed, 0 };
+  p11RunDialog(runCountdown, &call);
+  return call.result;
 }

@@ -1,6 +1,7 @@
 // Confirmation before the token is initialised.
 #import "p11Win.h"
 #import "p11Modal.h"
+#import "p11DialogThread.h"
 #import "p11BundleImage.h"
 #import "p11Text.h"
 #include "keydialogs.h"
@@ -29,14 +30,28 @@
 
 @end
 
+typedef struct
+{
+  const char *imageName;
+  const char *bundlePath;
+  BOOL confirmed;
+} KeyInitCall;
+
+static void runKeyInitAlert(void *context)
+{
+  KeyInitCall *call = (KeyInitCall *)context;
+  NSAutoreleasePool *pool = [NSAutoreleasePool new];
+  NSString *name = p11TextFromUTF8(call->imageName);
+  NSString *path = p11TextFromUTF8(call->bundlePath);
+  call->confirmed = [p11InstallNewController() showkeyInitAlert: name andSource: path];
+  [pool release];
+}
+
 bool keyInitAlert(const char *imageName, const char *bundlePath)
 {
   if (NSApp == nil)
     return false;
-  NSAutoreleasePool *pool = [NSAutoreleasePool new];
-  NSString *name = p11TextFromUTF8(imageName);
-  NSString *path = p11TextFromUTF8(bundlePath);
-  BOOL confirmed = [p11InstallNewController() showkeyInitAlert: name andSource: path];
-  [pool release];
-  return confirmed != NO;
+  KeyInitCall call = { imageName, bundlePath, NO };
+  p11RunDialog(runKeyInitAlert, &call);
+  return call.confirmed != NO;
 }

@@ -35,12 +35,19 @@ static const p11SelectionColumn keyColumns[] = {
 
 @end
 
+static void runSelectKeyAlertWithArr(void *context)
+{
+  p11SelectionCall *call = (p11SelectionCall *)context;
+  NSAutoreleasePool *pool = [NSAutoreleasePool new];
+  call->result = [p11InstallNewController() selectKeyAlertWithArr: call->list];
+  [pool release];
+}
+
 int selectKeyAlertWithArr(NSArray *arr)
 {
   if (NSApp == nil)
     return 0;
-  NSAutoreleasePool *pool = [NSAutoreleasePool new];
-  int result = [p11InstallNewController() selectKeyAlertWithArr: arr];
-  [pool release];
-  return result;
+  p11SelectionCall call = { arr, 0 };
+  p11RunDialog(runSelectKeyAlertWithArr, &call);
+  return call.result;
 }

@@ -1,6 +1,7 @@
 // The PIN entry window.
 #import "p11Win.h"
 #import "p11Modal.h"
+#import "p11DialogThread.h"
 #import "p11PinField.h"
 #import "p11BundleImage.h"
 #include "keydialogs.h"
@@ -89,13 +90,27 @@
 
 @end
 
+typedef struct
+{
+  char *pin;
+  int *pinLen;
+  int result;
+} PinWindowCall;
+
+static void runPinWindow(void *context)
+{
+  PinWindowCall *call = (PinWindowCall *)context;
+  NSAutoreleasePool *pool = [NSAutoreleasePool new];
+  call->result = [p11InstallNewController() P11_BlockPopPin: call->pin length: call->pinLen];
+  [pool release];
+  p11ScrubStack();
+}
+
 int P11_BlockPopPin(char *pin, int *pinLen)
 {
   if (pin == NULL || pinLen == NULL || NSApp == nil)
     return -1;
-  NSAutoreleasePool *pool = [NSAutoreleasePool new];
-  int result = [p11InstallNewController() P11_BlockPopPin: pin length: pinLen];
-  [pool release];
-  p11ScrubStack();
-  return result;
+  PinWindowCall call = { pin, pinLen, -1 };
+  p11RunDialog(runPinWindow, &call);
+  return call.result;
 }

@@ -1,6 +1,7 @@
 // The library's globals, the controller's base class, the countdown window's
 // delegate, and setting up the shared application object.
 #import "p11Win.h"
+#import "p11DialogThread.h"
 #include "keydialogs.h"
 
 extern "C" {
@@ -60,7 +61,7 @@ p11Win *p11InstallNewController(void)
   return controller;
 }
 
-void P11_ConsoleInit(void)
+static void makeApplication(void *unused)
 {
   if (NSApp != nil)
     return;
@@ -69,4 +70,11 @@ void P11_ConsoleInit(void)
   [NSApp setActivationPolicy: NSApplicationActivationPolicyRegular];
   [NSApp activateIgnoringOtherApps: YES];
   [pool release];
+}
+
+void P11_ConsoleInit(void)
+{
+  if (NSApp != nil)
+    return;
+  p11RunDialog(makeApplication, NULL);  // two threads may ask at once
 }

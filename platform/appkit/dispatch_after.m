@@ -1,7 +1,9 @@
-// dispatch_after_f over a one-shot NSTimer on the main run loop.
+// dispatch_after_f and dispatch_async_f over a timer on the main thread's run loop.
 #import <AppKit/AppKit.h>
+#import "KPAppKitThread.h"
 #include <dispatch/dispatch.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -47,12 +49,13 @@ static NSArray *workModes(void)
 {
   int fds[2];
 }
-+ (KPMainQueueWake *) mainThreadWake;
++ (KPMainQueueWake *) wake;
+- (void) watchInCurrentRunLoop;
 - (void) signal;
 @end
 
 @implementation KPMainQueueWake
-+ (KPMainQueueWake *) mainThreadWake  // on the main thread
++ (KPMainQueueWake *) wake  // on the main thread
 {
   static KPMainQueueWake *wake = nil;
   if (wake == nil)
@@ -66,13 +69,17 @@ static NSArray *workModes(void)
         }
       fcntl(wake->fds[0], F_SETFL, O_NONBLOCK);
       fcntl(wake->fds[1], F_SETFL, O_NONBLOCK);
-      NSRunLoop *loop = [NSRunLoop currentRunLoop];
-      NSUInteger i;
-      for (i = 0; i < [workModes() count]; i++)
-        [loop addEvent: (void *)(intptr_t)wake->fds[0] type: ET_RDESC
-               watcher: wake forMode: [workModes() objectAtIndex: i]];
     }
   return wake;
+}
+
+- (void) watchInCurrentRunLoop
+{
+  NSRunLoop *loop = [NSRunLoop currentRunLoop];
+  NSUInteger i;
+  for (i = 0; i < [workModes() count]; i++)
+    [loop addEvent: (void *)(intptr_t)fds[0] type: ET_RDESC
+           watcher: self forMode: [workModes() objectAtIndex: i]];
 }
 
 - (void) signal
@@ -102,13 +109,40 @@ static NSArray *workModes(void)
 - (void) schedule;
 @end
 
-// All main-queue work waits on one repeating timer that lives in every work
-// mode and is never invalidated, only moved to the next piece's due time.
-// GNUstep drops an invalidated timer from a mode's list only when that mode
-// next runs, so a one-shot timer per piece stayed behind in the modes that
-// had not run it (event tracking mostly), one timer and date per call.
+// All main-queue work waits on one repeating timer per thread that has
+// served as the main thread (a host without an application lends its calling
+// thread for the length of a dialog), in every work mode. It is never
+// invalidated, only moved to the next piece's due time: GNUstep drops an
+// invalidated timer from a mode's list only when that mode next runs, so a
+// one-shot timer per piece stayed behind in the modes that had not run it
+// (event tracking mostly), one timer and date per call.
 static NSMutableArray *pending;  // of KPDelayedWork, earliest first
-static NSTimer *mainQueueTimer;
+static NSString *const timerKey = @"KPMainQueueTimer";
+
+@interface KPMainQueueTimerTarget : NSObject
++ (void) runDueWork: (NSTimer *)t;
+@end
+
+static NSTimer *mainQueueTimer(void)  // on the main thread
+{
+  NSMutableDictionary *threadState = [[NSThread currentThread] threadDictionary];
+  NSTimer *timer = [threadState objectForKey: timerKey];
+  NSUInteger m;
+
+  if (timer != nil)
+    return timer;
+  if (pending == nil)
+    pending = [NSMutableArray new];
+  timer = [[NSTimer alloc] initWithFireDate: [NSDate distantFuture]
+    interval: 1e9 target: [KPMainQueueTimerTarget class]
+    selector: @selector(runDueWork:) userInfo: nil repeats: YES];
+  for (m = 0; m < [workModes() count]; m++)
+    [[NSRunLoop currentRunLoop] addTimer: timer forMode: [workModes() objectAtIndex: m]];
+  [[KPMainQueueWake wake] watchInCurrentRunLoop];
+  [threadState setObject: timer forKey: timerKey];
+  [timer release];
+  return timer;
+}
 
 static void rearmMainQueueTimer(void)
 {
@@ -119,12 +153,8 @@ static void rearmMainQueueTimer(void)
       next = [NSDate dateWithTimeIntervalSinceNow:
         due > now ? (NSTimeInterval)(due - now) / NSEC_PER_SEC : 0];
     }
-  [mainQueueTimer setFireDate: next];
+  [mainQueueTimer() setFireDate: next];
 }
-
-@interface KPMainQueueTimerTarget : NSObject
-+ (void) runDueWork: (NSTimer *)t;
-@end
 
 @implementation KPMainQueueTimerTarget
 + (void) runDueWork: (NSTimer *)t
@@ -143,26 +173,16 @@ static void rearmMainQueueTimer(void)
     }
   rearmMainQueueTimer();
   if (ran)
-    [[KPMainQueueWake mainThreadWake] signal];
+    [[KPMainQueueWake wake] signal];
 }
 @end
 
 @implementation KPDelayedWork
 - (void) schedule  // on the main thread
 {
-  NSUInteger i = [pending count];
-  if (mainQueueTimer == nil)
-    {
-      pending = [NSMutableArray new];
-      mainQueueTimer = [[NSTimer alloc] initWithFireDate: [NSDate distantFuture]
-        interval: 1e9 target: [KPMainQueueTimerTarget class]
-        selector: @selector(runDueWork:) userInfo: nil repeats: YES];
-      NSRunLoop *loop = [NSRunLoop currentRunLoop];
-      NSUInteger m;
-      [KPMainQueueWake mainThreadWake];
-      for (m = 0; m < [workModes() count]; m++)
-        [loop addTimer: mainQueueTimer forMode: [workModes() objectAtIndex: m]];
-    }
+  NSUInteger i;
+  mainQueueTimer();
+  i = [pending count];
   // After every piece due no later: work due at the same time runs in order.
   while (i > 0 && ((KPDelayedWork *)[pending objectAtIndex: i - 1])->due > due)
     i--;
@@ -187,11 +207,16 @@ void dispatch_after_f(dispatch_time_t when, dispatch_queue_t queue,
   item->context = context;
   item->work = work;
   item->due = when != DISPATCH_TIME_NOW && when > now ? when : now;
-  if ([NSThread isMainThread])
+  if (pthread_main_np())
     [item schedule];
   else
-    [item performSelectorOnMainThread: @selector(schedule) withObject: nil
-                        waitUntilDone: NO];
+    [item performSelector: @selector(schedule) onThread: KPAppKitThread()
+               withObject: nil waitUntilDone: NO modes: workModes()];
   [item release];
   [pool release];
+}
+
+void dispatch_async_f(dispatch_queue_t queue, void *context, dispatch_function_t work)
+{
+  dispatch_after_f(DISPATCH_TIME_NOW, queue, context, work);
 }

@@ -7,6 +7,7 @@
 #pragma once
 #import <AppKit/AppKit.h>
 #import "kdt_secret.h"
+#include <pthread.h>
 
 // ---- The library under test ----
 void kdtOpenLibrary(const char *path);      // exits the test on failure
@@ -14,6 +15,11 @@ void *kdtSymbol(const char *name);          // exits the test when missing
 // From now on counts the cell views that the dialogs' lists ask the dialog
 // controller for; returns the counter.
 const int *kdtCountCellViews(void);
+
+// Runs body(context) on a thread of its own, with a pool; the second form
+// waits for it to end.
+void kdtStartThread(pthread_t *thread, void (*body)(void *), void *context);
+void kdtOnNewThread(void (*body)(void *), void *context);
 
 // ---- Checks ----
 extern int kdtFailures;
@@ -88,3 +94,4 @@ extern const KDTScenario kdtPinPromptScenarios[];
 extern const KDTScenario kdtPinTraceScenarios[];
 extern const KDTScenario kdtBadArgumentScenarios[];
 extern const KDTScenario kdtRepeatScenarios[];
+extern const KDTScenario kdtThreadScenarios[];

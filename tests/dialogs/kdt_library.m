@@ -60,3 +60,37 @@ const int *kdtCountCellViews(void)
     }
   return &cellViewsAsked;
 }
+
+typedef struct
+{
+  void (*body)(void *);
+  void *context;
+} KDTThreadBody;
+
+static void *runThreadBody(void *argument)
+{
+  KDTThreadBody *run = argument;
+  NSAutoreleasePool *pool = [NSAutoreleasePool new];
+  run->body(run->context);
+  [pool release];
+  return NULL;
+}
+
+void kdtStartThread(pthread_t *thread, void (*body)(void *), void *context)
+{
+  KDTThreadBody *run = malloc(sizeof *run);  // freed with the process
+  run->body = body;
+  run->context = context;
+  if (pthread_create(thread, NULL, runThreadBody, run) != 0)
+    {
+      fprintf(stderr, "cannot start a thread\n");
+      exit(3);
+    }
+}
+
+void kdtOnNewThread(void (*body)(void *), void *context)
+{
+  pthread_t thread;
+  kdtStartThread(&thread, body, context);
+  pthread_join(thread, NULL);
+}

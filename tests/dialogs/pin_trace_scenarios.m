@@ -84,6 +84,22 @@ static void promptTrace(void)
 }
 
 // Three dialogs in a row, each with a PIN of its own: none of the three stays.
+static void answerWindow(void *secret)
+{
+  answer(windowDialog, secret);
+}
+
+// The application object made on the main thread, the PIN typed on another,
+// as a browser's worker thread asks.
+static void windowTraceOtherThread(void)
+{
+  KDTSecret secret;
+  kdtNewSecret(&secret, PIN_LENGTH);
+  setUp(&secret);
+  kdtOnNewThread(answerWindow, &secret);
+  KDT_CHECK(kdtScanForSecret(&secret, "after P11_BlockPopPin on another thread") == 0);
+}
+
 static void threeInARow(void)
 {
   static const Dialog dialogs[3] = { windowDialog, promptDialog, windowDialogTabbedOut };
@@ -109,5 +125,6 @@ const KDTScenario kdtPinTraceScenarios[] = {
   { "pin_trace_window", windowTrace },
   { "pin_trace_prompt", promptTrace },
   { "pin_trace_three_in_a_row", threeInARow },
+  { "pin_trace_other_thread", windowTraceOtherThread },
   { NULL, NULL }
 };

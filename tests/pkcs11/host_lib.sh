@@ -15,7 +15,12 @@ cp "$token_files"/token-key.pem "$token_files"/token-cert.pem "$token_files"/tok
 export KEYTOKEN_PKCS11_CONFIG=$work/token.conf
 config=$work/token.conf
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
+# A failure also leaves a screenshot of the display, when screenshots are kept.
+fail() {
+  echo "FAIL: $*" >&2
+  [ -z "${KDT_SCREENSHOT_DIR:-}" ] || import -window root "$KDT_SCREENSHOT_DIR/failed-$(basename "$0" .sh).png" || true
+  exit 1
+}
 
 # The first visible window whose name matches PATTERN (an extended regular
 # expression), waited for up to 20 s; its geometry goes into X Y WIDTH HEIGHT.
@@ -43,9 +48,12 @@ click_at() {
 }
 
 # The PIN window: types the PIN into its field, then clicks "确定" or "取消".
+# $pin_window_settle: seconds to wait first, for a host whose own windows
+# take the keyboard while the PIN window opens.
 answer_pin_window() {
   local pin=$1 button=$2
   wait_window '^SelvikUSBKey管理工具$'
+  sleep "${pin_window_settle:-0}"
   click_at 235 77
   sleep 0.2
   [ -z "$pin" ] || xdotool type --delay 20 "$pin"

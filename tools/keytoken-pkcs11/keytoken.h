@@ -1,5 +1,6 @@
 /* The state of the module: the simulated tokens and the hosts' sessions.
- * Every entry point holds module_lock while it works on them. */
+ * Every entry point holds module_lock while it works on them, except while
+ * a dialog is up (module_dialog_begin and module_dialog_end). */
 #ifndef KEYTOKEN_H
 #define KEYTOKEN_H
 
@@ -21,6 +22,7 @@ struct token
   struct token_keys keys;
   int has_objects;   /* keys loaded, and the token not initialised since */
   int logged_in;
+  int logging_in;    /* the PIN window is up for it */
 };
 
 struct session
@@ -51,6 +53,8 @@ extern struct module module;
 /* Every entry point, in the order of the standard. */
 extern CK_FUNCTION_LIST keytoken_function_list;
 extern pthread_mutex_t module_lock;
+/* Signalled when a login through the PIN window has ended. */
+extern pthread_cond_t login_ended;
 
 /* Environment: the configuration file, and whether to ask which token. */
 #define KEYTOKEN_CONFIG_VARIABLE "KEYTOKEN_PKCS11_CONFIG"
@@ -58,6 +62,16 @@ extern pthread_mutex_t module_lock;
 
 /* Locks the module and checks that it is initialised; unlocks on failure. */
 CK_RV module_enter(void);
+
+/* Unlocks the module while a dialog is up, so that other threads' calls
+ * answer while the user reads or types. module_dialog_end locks it again and
+ * checks that the module is still initialised and `handle` still an open
+ * session (CKR_CRYPTOKI_NOT_INITIALIZED or CKR_SESSION_CLOSED if not); the
+ * module stays locked either way. */
+void module_dialog_begin(void);
+CK_RV module_dialog_end(CK_SESSION_HANDLE handle);
+/* The checks of module_dialog_end, with the module locked. */
+CK_RV module_session_still_open(CK_SESSION_HANDLE handle);
 /* Unlocks the module and passes `rv` through. */
 CK_RV module_leave(CK_RV rv);
 

@@ -8,6 +8,7 @@
 
 struct module module;
 pthread_mutex_t module_lock = PTHREAD_MUTEX_INITIALIZER;
+pthread_cond_t login_ended = PTHREAD_COND_INITIALIZER;
 
 CK_RV module_enter(void)
 {
@@ -24,6 +25,26 @@ CK_RV module_leave(CK_RV rv)
 {
   pthread_mutex_unlock(&module_lock);
   return rv;
+}
+
+void module_dialog_begin(void)
+{
+  pthread_mutex_unlock(&module_lock);
+}
+
+CK_RV module_dialog_end(CK_SESSION_HANDLE handle)
+{
+  pthread_mutex_lock(&module_lock);
+  return module_session_still_open(handle);
+}
+
+CK_RV module_session_still_open(CK_SESSION_HANDLE handle)
+{
+  if (!module.initialized || module.pid != getpid())
+    return CKR_CRYPTOKI_NOT_INITIALIZED;
+  if (handle == 0 || handle > KEYTOKEN_SESSIONS_MAX || !module.sessions[handle - 1].open)
+    return CKR_SESSION_CLOSED;
+  return CKR_OK;
 }
 
 void blank_padded(unsigned char *field, size_t size, const char *text)

@@ -146,10 +146,29 @@ CK_RV C_Login(CK_SESSION_HANDLE handle, CK_USER_TYPE user, CK_UTF8CHAR_PTR pin, 
   if (user != CKU_USER)  /* the token has no security officer here */
     return module_leave(CKR_USER_TYPE_INVALID);
   token = &module.tokens[session->token];
+  /* A second login on the token waits for the window of the first. */
+  while (token->logging_in)
+    {
+      pthread_cond_wait(&login_ended, &module_lock);
+      if ((rv = module_session_still_open(handle)) != CKR_OK)
+        return module_leave(rv);
+    }
   if (token->logged_in)
     return module_leave(CKR_USER_ALREADY_LOGGED_IN);
-  if (pin == NULL)
-    rv = length == 0 ? login_in_window(token) : CKR_ARGUMENTS_BAD;
+  if (pin == NULL && length == 0)
+    {
+      CK_RV after;
+      token->logging_in = 1;
+      module_dialog_begin();
+      rv = login_in_window(token);
+      after = module_dialog_end(handle);
+      token->logging_in = 0;
+      pthread_cond_broadcast(&login_ended);
+      if (after != CKR_OK)
+        return module_leave(after);
+    }
+  else if (pin == NULL)
+    rv = CKR_ARGUMENTS_BAD;
   else
     rv = pin_matches(token->config.pin, pin, length) ? CKR_OK : CKR_PIN_INCORRECT;
   if (rv == CKR_OK)

@@ -121,7 +121,14 @@ CK_RV C_Sign(CK_SESSION_HANDLE handle, CK_BYTE_PTR data, CK_ULONG data_length,
           *signature_length = needed;
           return module_leave(rv);
         }
-      rv = wait_for_ok_key(&token->config);
+      struct token_config config = token->config;
+      CK_RV after;
+      module_dialog_begin();
+      rv = wait_for_ok_key(&config);
+      if ((after = module_dialog_end(handle)) != CKR_OK)
+        return module_leave(after);
+      if (rv == CKR_OK && (!token->logged_in || !token->has_objects))
+        rv = CKR_USER_NOT_LOGGED_IN;  /* logged out meanwhile */
       if (rv == CKR_OK)
         rv = token_keys_sign(&token->keys, data, data_length, signature) == 0
           ? CKR_OK : CKR_FUNCTION_FAILED;

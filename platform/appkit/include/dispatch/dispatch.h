@@ -1,5 +1,5 @@
-// The part of libdispatch that the dialogs use, for systems without it:
-// delayed work on the main queue, served by the main thread's run loop.
+// The part of libdispatch that the dialogs use, for systems without it: work
+// on the main queue, served by the main thread's run loop.
 #pragma once
 #include <stdint.h>
 
@@ -29,6 +29,15 @@ dispatch_queue_t dispatch_get_main_queue(void);
 // from any thread.
 void dispatch_after_f(dispatch_time_t when, dispatch_queue_t queue,
                       void *context, dispatch_function_t work);
+
+// dispatch_after_f at once.
+void dispatch_async_f(dispatch_queue_t queue, void *context, dispatch_function_t work);
+
+// Calls work(context) on the main thread and waits for it to return. Where the
+// main thread's run loop does not run (a host that is no application, waiting
+// in its own code), the calling thread serves as the main thread while the work
+// runs, one caller at a time. Never call it on the main thread.
+void dispatch_sync_f(dispatch_queue_t queue, void *context, dispatch_function_t work);
 
 #ifdef __cplusplus
 }
