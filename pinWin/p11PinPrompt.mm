@@ -24,6 +24,11 @@ int P11_BlockPopPin_pic(char *pin, int *pinLen, const char *text, const char *bu
   [prompt addButtonWithTitle: [[NSBundle mainBundle] localizedStringForKey: @"OK"
                                                                      value: @""
                                                                      table: nil]];
+  // An alert gives no accessory view the keyboard of itself: without this a
+  // PIN typed as soon as the prompt opens would be lost, and an empty one
+  // sent to the token in its place.
+  [prompt layout];
+  [[prompt window] setInitialFirstResponder: field];
   p11RunAlert(prompt);
 
   p11CopyPinOut(field, pin, pinLen);

@@ -14,6 +14,7 @@ static const KDTScenario *const scenarioTables[] = {
   kdtPinTraceScenarios,
   kdtBadArgumentScenarios,
   kdtRepeatScenarios,
+  kdtKeyboardScenarios,
 };
 
 static const KDTScenario *findScenario(const char *name)

@@ -88,3 +88,4 @@ extern const KDTScenario kdtPinPromptScenarios[];
 extern const KDTScenario kdtPinTraceScenarios[];
 extern const KDTScenario kdtBadArgumentScenarios[];
 extern const KDTScenario kdtRepeatScenarios[];
+extern const KDTScenario kdtKeyboardScenarios[];
