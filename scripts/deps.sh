@@ -4,10 +4,10 @@
 #   deps.sh [--tests] [--bench]
 set -euo pipefail
 build=(cmake make g++ gobjc++ gnustep-devel libudev-dev pkg-config
-       fonts-wqy-zenhei fonts-liberation scdoc dpkg-dev file
+       libx11-dev fonts-wqy-zenhei fonts-liberation scdoc dpkg-dev file
        libp11-kit-dev libssl-dev openssl)
 tests=(libgtest-dev gdb umockdev libumockdev-dev xvfb xdotool imagemagick x11-utils util-linux
-       lintian libxml2-utils man-db groff-base
+       lintian libxml2-utils man-db groff-base openbox
        opensc gnutls-bin openssh-client openssh-server iproute2
        clang libclang-rt-14-dev afl++)
 bench=(pinentry-fltk pinentry-gtk2 patchelf libx11-dev libxi-dev libxdamage-dev xvfb xdotool)

@@ -15,6 +15,7 @@ static const KDTScenario *const scenarioTables[] = {
   kdtBadArgumentScenarios,
   kdtRepeatScenarios,
   kdtKeyboardScenarios,
+  kdtFrontScenarios,
 };
 
 static const KDTScenario *findScenario(const char *name)

@@ -89,3 +89,4 @@ extern const KDTScenario kdtPinTraceScenarios[];
 extern const KDTScenario kdtBadArgumentScenarios[];
 extern const KDTScenario kdtRepeatScenarios[];
 extern const KDTScenario kdtKeyboardScenarios[];
+extern const KDTScenario kdtFrontScenarios[];

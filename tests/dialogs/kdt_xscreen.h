@@ -16,3 +16,9 @@ NSRect kdtFrameExtents(NSWindow *window);
 // The number of bullets drawn in `rect` of `window`: separate dark marks no
 // taller than `height` pixels (a caret is taller).
 int kdtCountMarks(NSWindow *window, NSView *view, int height);
+// Whether a window manager runs on the display.
+BOOL kdtWindowManagerRuns(void);
+// The size of `window`'s own X window (inside any frame of the manager's).
+NSSize kdtClientSize(NSWindow *window);
+// The rectangle that `window` and its frame take on screen, X coordinates.
+NSRect kdtOnScreen(NSWindow *window);

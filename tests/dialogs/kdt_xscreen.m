@@ -147,3 +147,33 @@ int kdtCountMarks(NSWindow *window, NSView *view, int height)
   XDestroyImage(image);
   return marks;
 }
+
+BOOL kdtWindowManagerRuns(void)
+{
+  unsigned long check = 0;
+  return propertyOf(DefaultRootWindow(display()), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW,
+                    &check, 1) == 1;
+}
+
+NSRect kdtOnScreen(NSWindow *window)
+{
+  XWindowAttributes attributes;
+  Window child;
+  int x, y;
+  NSRect extents = kdtFrameExtents(window);  // left, bottom, width, height added
+  Window w = xWindowOf(window);
+  if (w == None || !XGetWindowAttributes(display(), w, &attributes))
+    return NSZeroRect;
+  XTranslateCoordinates(display(), w, DefaultRootWindow(display()), 0, 0, &x, &y, &child);
+  return NSMakeRect(x - NSMinX(extents), y - (NSHeight(extents) - NSMinY(extents)),
+                    attributes.width + NSWidth(extents), attributes.height + NSHeight(extents));
+}
+
+NSSize kdtClientSize(NSWindow *window)
+{
+  XWindowAttributes attributes;
+  Window w = xWindowOf(window);
+  if (w == None || !XGetWindowAttributes(display(), w, &attributes))
+    return NSZeroSize;
+  return NSMakeSize(attributes.width, attributes.height);
+}

@@ -3,6 +3,8 @@
 // After every dialog, whatever ended it, none of its windows is on screen.
 #import "kdt_alerts.h"
 #import "kdt_xscreen.h"
+#import <GNUstepGUI/GSDisplayServer.h>
+#include <objc/runtime.h>
 #include <stdbool.h>
 
 #define PIN_TITLE "SelvikUSBKey管理工具"
@@ -42,7 +44,17 @@ static int pinPrompt(const KDTStep *steps, int count)
   return result;
 }
 
-// Typed at once, before any click or Tab: the keys reach the PIN field.
+// Whether GNUstep's input server has an X input method open.
+static BOOL inputMethodOpen(void)
+{
+  id server = nil;
+  object_getInstanceVariable(GSCurrentServer(), "inputServer", (void **)&server);
+  Ivar xim = server != nil ? class_getInstanceVariable([server class], "xim") : NULL;
+  return xim == NULL || *(void **)((char *)server + ivar_getOffset(xim)) != NULL;
+}
+
+// Typed at once, before any click or Tab: the keys reach the PIN field,
+// and in this host, which is no application, through no input method.
 static void typedAtOpen(void)
 {
   const KDTStep window[] = {
@@ -54,6 +66,7 @@ static void typedAtOpen(void)
   kdtExpectPin(buffer, sizeof buffer, length, "4321");
   KDT_CHECK(pinPrompt(KDT_STEPS(prompt)) == 0);
   kdtExpectPin(buffer, sizeof buffer, length, "4321xy");
+  KDT_CHECK(!inputMethodOpen());
 }
 
 // ---- Escape ----
