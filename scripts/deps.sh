@@ -4,7 +4,7 @@
 #   deps.sh [--tests] [--bench]
 set -euo pipefail
 build=(cmake make g++ gobjc++ gnustep-devel libudev-dev pkg-config
-       libx11-dev fonts-wqy-zenhei fonts-liberation scdoc dpkg-dev file
+       libx11-dev fonts-wqy-zenhei fonts-noto-cjk fonts-liberation scdoc dpkg-dev file
        libp11-kit-dev libssl-dev openssl)
 tests=(libgtest-dev gdb umockdev libumockdev-dev xvfb xdotool imagemagick x11-utils util-linux
        lintian libxml2-utils man-db groff-base openbox
