@@ -17,6 +17,23 @@ typedef BOOL (*ShouldChangeImp)(id, SEL, NSTextView *, NSRange, NSString *);
   return self;
 }
 
+// Tab and Backtab leave the PIN in the field editor: the field is the
+// dialog's only view that takes the keyboard, so there is nowhere to move
+// to, and an end of editing would copy the PIN into a string of the cell,
+// which is freed later without being wiped.
+- (BOOL) textShouldEndEditing: (NSText *)text
+{
+  NSEvent *event = [NSApp currentEvent];
+  if ([event type] == NSKeyDown)
+    {
+      NSString *keys = [event charactersIgnoringModifiers];
+      if ([keys length] == 1 && ([keys characterAtIndex: 0] == NSTabCharacter
+                                 || [keys characterAtIndex: 0] == NSBackTabCharacter))
+        return NO;
+    }
+  return [super textShouldEndEditing: text];
+}
+
 // The field is its field editor's delegate while the user types.
 - (BOOL) textView: (NSTextView *)textView
     shouldChangeTextInRange: (NSRange)range

@@ -32,6 +32,11 @@ static void runPinPrompt(void *context)
   [prompt addButtonWithTitle: [[NSBundle mainBundle] localizedStringForKey: @"OK"
                                                                      value: @""
                                                                      table: nil]];
+  // An alert gives no accessory view the keyboard of itself: without this a
+  // PIN typed as soon as the prompt opens would be lost, and an empty one
+  // sent to the token in its place.
+  [prompt layout];
+  [[prompt window] setInitialFirstResponder: field];
   p11RunAlert(prompt);
 
   p11CopyPinOut(field, pin, pinLen);

@@ -67,6 +67,8 @@ id p11ElementValue(id element, NSString *key)
   [self addSelectionButton: "取消" frame: NSMakeRect(240, 10, 80, 40) action: cancelAction];
 
   p11RunWindowModal(window, self);
+  // However the run ended, the window is not left on screen.
+  [window orderOut: self];
 }
 
 - (int) selectedRowOrZero

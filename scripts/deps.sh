@@ -3,11 +3,11 @@
 # needs, --bench what the benchmarks compare against.
 #   deps.sh [--tests] [--bench]
 set -euo pipefail
-build=(cmake make g++ gobjc++ gnustep-devel libudev-dev libx11-dev pkg-config
-       fonts-wqy-zenhei fonts-liberation scdoc dpkg-dev file
+build=(cmake make g++ gobjc++ gnustep-devel libudev-dev pkg-config
+       libx11-dev fonts-wqy-zenhei fonts-noto-cjk fonts-liberation scdoc dpkg-dev file
        libp11-kit-dev libssl-dev openssl)
 tests=(libgtest-dev gdb umockdev libumockdev-dev xvfb xdotool imagemagick x11-utils util-linux
-       lintian libxml2-utils man-db groff-base
+       lintian libxml2-utils man-db groff-base openbox
        opensc gnutls-bin openssh-client openssh-server iproute2
        firefox-esr chromium libnss3-tools python3 libengine-pkcs11-openssl curl
        clang libclang-rt-14-dev afl++)

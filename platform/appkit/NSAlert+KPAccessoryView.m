@@ -98,6 +98,10 @@ static void arrangeBand(NSAlert *alert, NSWindow *panel)
   [panel center];
 }
 
+@interface NSAlert (KPGNUstepPanel)
+- (void) _setupPanel;
+@end
+
 @implementation NSAlert (KPAccessoryView)
 
 - (NSView *) accessoryView
@@ -116,14 +120,32 @@ static void arrangeBand(NSAlert *alert, NSWindow *panel)
     NSMapRemove(accessoryViews, self);
 }
 
+// The panel built at once, as AppKit's -layout does, so that the caller can
+// set up its window before it runs.
+- (void) layout
+{
+  if ([self respondsToSelector: @selector(_setupPanel)])
+    [self _setupPanel];
+}
+
 // Exchanged with -_setupPanel at load: calling it here runs GNUstep's own.
-// The panel is built once per alert; only a new one is arranged.
+// GNUstep builds a new panel at every call, the run's included, where AppKit
+// keeps one window per alert: a new panel is arranged, and the first
+// responder that the caller chose on the window that -layout gave is kept.
 - (void) kpSetupPanel
 {
-  BOOL built = [self window] != nil;
+  NSWindow *before = [[self window] retain];
+  NSWindow *after;
   [self kpSetupPanel];
-  if (!built && [self window] != nil)
-    arrangeBand(self, [self window]);
+  after = [self window];
+  if (after != nil && after != before)
+    {
+      NSView *initial = [before initialFirstResponder];
+      arrangeBand(self, after);
+      if (initial != nil && [initial window] == after)
+        [after setInitialFirstResponder: initial];
+    }
+  [before release];
 }
 
 // Exchanged with -dealloc at load.

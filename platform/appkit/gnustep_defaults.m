@@ -5,6 +5,10 @@
 // GNUstep draws Chinese as "???" unless its font defaults name a face that
 // has the glyphs (PostScript name; Debian's fonts-wqy-zenhei).
 static NSString *const chineseFace = @"WenQuanYiZenHei";
+// That face has no bold weight, and GNUstep draws a face as it is: the bold
+// system font is a face with a real bold weight and the same glyphs
+// (fonts-noto-cjk).
+static NSString *const chineseBoldFace = @"NotoSansCJKsc-Bold";
 
 @interface KPGNUstepDefaults : NSObject
 @end
@@ -15,8 +19,7 @@ static NSString *const chineseFace = @"WenQuanYiZenHei";
 + (void) load
 {
   NSAutoreleasePool *pool = [NSAutoreleasePool new];
-  NSArray *fontKeys = [NSArray arrayWithObjects: @"NSFont", @"NSBoldFont",
-    @"NSUserFont", @"NSLabelFont", @"NSMessageFont", @"NSControlContentFont",
+  NSArray *fontKeys = [NSArray arrayWithObjects: @"NSFont", @"NSUserFont", @"NSLabelFont", @"NSMessageFont", @"NSControlContentFont",
     @"NSTitleBarFont", @"NSMenuFont", @"NSMenuBarFont", @"NSToolTipsFont",
     @"NSPaletteFont", nil];
   NSMutableDictionary *defaults = [NSMutableDictionary dictionary];
@@ -24,6 +27,7 @@ static NSString *const chineseFace = @"WenQuanYiZenHei";
 
   for (i = 0; i < [fontKeys count]; i++)
     [defaults setObject: chineseFace forKey: [fontKeys objectAtIndex: i]];
+  [defaults setObject: chineseBoldFace forKey: @"NSBoldFont"];
   // GNUstep draws the title bars itself, so a dialog has its title even
   // where no window manager runs.
   [defaults setObject: @"NO" forKey: @"GSBackHandlesWindowDecorations"];

@@ -15,6 +15,8 @@ static const KDTScenario *const scenarioTables[] = {
   kdtBadArgumentScenarios,
   kdtRepeatScenarios,
   kdtThreadScenarios,
+  kdtKeyboardScenarios,
+  kdtFrontScenarios,
 };
 
 static const KDTScenario *findScenario(const char *name)

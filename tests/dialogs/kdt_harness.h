@@ -95,3 +95,5 @@ extern const KDTScenario kdtPinTraceScenarios[];
 extern const KDTScenario kdtBadArgumentScenarios[];
 extern const KDTScenario kdtRepeatScenarios[];
 extern const KDTScenario kdtThreadScenarios[];
+extern const KDTScenario kdtKeyboardScenarios[];
+extern const KDTScenario kdtFrontScenarios[];

@@ -69,7 +69,9 @@ static void checkLayout(NSWindow *window)
   KDT_CHECK(prompt != nil && ![prompt isSelectable] && ![prompt isBordered]);
   KDT_CHECK([font pointSize] == 13);
   KDT_CHECK([[font fontName] isEqual: [[NSFont boldSystemFontOfSize: 13] fontName]]);
-  KDT_CHECK([[font familyName] hasPrefix: @"WenQuanYi"]);  // Chinese glyphs
+  // A face that has the Chinese glyphs and a real bold weight.
+  KDT_CHECK([[font coveredCharacterSet] characterIsMember: 0x5BC6]);  // 密
+  KDT_CHECK([[NSFontManager sharedFontManager] traitsOfFont: font] & NSBoldFontMask);
   KDT_CHECK(NSEqualRects([kdtSecureField(window) frame], NSMakeRect(105, 65, 260, 24)));
   KDT_CHECK(NSEqualRects([ok frame], NSMakeRect(230, 20, 80, 40)));
   KDT_CHECK(NSEqualRects([cancel frame], NSMakeRect(320, 20, 80, 40)));

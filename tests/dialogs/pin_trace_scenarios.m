@@ -23,7 +23,8 @@ static int windowDialog(const KDTSecret *secret)
   return blockPopPin((char *)buffer, &length);
 }
 
-// Tab ends the editing before the click: the text has left the field editor.
+// Tab before the click: the field, the only view that takes the keyboard,
+// keeps it, and the PIN stays in its field editor.
 static int windowDialogTabbedOut(const KDTSecret *secret)
 {
   int (*blockPopPin)(char *, int *) = kdtSymbol("P11_BlockPopPin");

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs one GUI test command on a display of its own.
 #
-#   run-gui.sh [--bundle DIR | --no-bundle] -- COMMAND [ARGS...]
+#   run-gui.sh [--bundle DIR | --no-bundle] [--wm] [--other-window] -- COMMAND [ARGS...]
 #
 # Starts Xvfb on a free display, gives the command its own temporary directory
 # (GNUstep keeps its daemons' sockets and names there, and reads it from TMP and
@@ -9,13 +9,17 @@
 # GNUstep daemons (gdnc, gpbs) that the command started. With --bundle the
 # command sees DIR as /usr/local/lib/imagePushBtn.bundle, with --no-bundle it
 # sees no bundle there: both through a tmpfs over /usr/local/lib in a private
-# mount namespace, so the real /usr/local/lib is never touched. The command
-# gets KDT_TIME_LIMIT seconds (default 40).
+# mount namespace, so the real /usr/local/lib is never touched. --wm runs a
+# window manager (openbox) on the display; --other-window maps another
+# application's window (xmessage) first, with the keyboard and the pointer.
+# The command gets KDT_TIME_LIMIT seconds (default 40).
 set -euo pipefail
 
-bundle_mode=keep bundle_dir=
+bundle_mode=keep bundle_dir= wm= other_window= desktop_options=()
 while [ $# -gt 0 ]; do
   case $1 in
+    --wm) wm=1 desktop_options+=(--wm); shift ;;
+    --other-window) other_window=1 desktop_options+=(--other-window); shift ;;
     --bundle) bundle_mode=mount bundle_dir=$(realpath "$2"); shift 2 ;;
     --no-bundle) bundle_mode=mount bundle_dir=; shift ;;
     --) shift; break ;;
@@ -25,7 +29,8 @@ done
 
 if [ "$bundle_mode" = mount ] && [ -z "${KDT_IN_NAMESPACE:-}" ]; then
   export KDT_IN_NAMESPACE=1
-  if [ -n "$bundle_dir" ]; then set -- --bundle "$bundle_dir" -- "$@"; else set -- --no-bundle -- "$@"; fi
+  if [ -n "$bundle_dir" ]; then set -- --bundle "$bundle_dir" ${desktop_options[@]+"${desktop_options[@]}"} -- "$@"
+  else set -- --no-bundle ${desktop_options[@]+"${desktop_options[@]}"} -- "$@"; fi
   exec unshare --mount --propagation private -- "$0" "$@"
 fi
 if [ -n "${KDT_IN_NAMESPACE:-}" ]; then
@@ -35,9 +40,10 @@ fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kdt.XXXXXX")
 marker="kdt-$$-$RANDOM"
-xvfb_pid=
+xvfb_pid= desktop_pids=()
 
 cleanup() {
+  for pid in ${desktop_pids[@]+"${desktop_pids[@]}"}; do kill "$pid" 2>/dev/null || true; done
   # GNUstep's daemons detach from the test; find ours by the marker.
   for env in /proc/[0-9]*/environ; do
     pid=${env#/proc/}; pid=${pid%/environ}
@@ -60,6 +66,28 @@ for _ in $(seq 100); do
   sleep 0.05
 done
 [ -s "$work/display" ] || { echo "run-gui.sh: Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 2; }
+
+if [ -n "$wm" ]; then
+  DISPLAY=":$(head -1 "$work/display")" openbox --sm-disable > "$work/wm.log" 2>&1 &
+  desktop_pids+=($!)
+  for _ in $(seq 100); do
+    DISPLAY=":$(head -1 "$work/display")" xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null \
+      | grep -q 'window id' && break
+    sleep 0.05
+  done
+fi
+if [ -n "$other_window" ]; then
+  export DISPLAY=":$(head -1 "$work/display")"
+  xmessage -center "another application" > /dev/null 2>&1 &
+  desktop_pids+=($!)
+  other=$(xdotool search --sync --onlyvisible --class Xmessage | head -1)
+  # The other window has the keyboard: given by the window manager, or by
+  # the pointer over it where X focus follows the pointer.
+  eval "$(xdotool getwindowgeometry --shell "$other")"
+  xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
+  [ -n "$wm" ] && xdotool windowactivate --sync "$other"
+  unset DISPLAY X Y WIDTH HEIGHT SCREEN WINDOW
+fi
 
 mkdir -p "$work/tmp"
 # Without TMP/TEMP every test would share /tmp/GNUstepSecure<uid>, and so one

@@ -39,10 +39,12 @@
     viewForTableColumn: (NSTableColumn *)tableColumn row: (NSInteger)row;
 @end
 
-// An alert's accessory view, shown under its message text.
+// An alert's accessory view, shown under its message text; -layout builds
+// the alert's window before it runs.
 @interface NSAlert (KPAccessoryView)
 - (NSView *) accessoryView;
 - (void) setAccessoryView: (NSView *)view;
+- (void) layout;
 @end
 
 #endif
