@@ -5,9 +5,9 @@
 set -euo pipefail
 build=(cmake make g++ gobjc++ gnustep-devel libudev-dev pkg-config
        fonts-wqy-zenhei fonts-liberation scdoc dpkg-dev file
-       libp11-kit-dev libssl-dev openssl)
+       libp11-kit-dev libssl-dev openssl imagemagick)
 tests=(libgtest-dev gdb umockdev libumockdev-dev xvfb xdotool imagemagick x11-utils util-linux
-       lintian libxml2-utils man-db groff-base
+       lintian debhelper libxml2-utils man-db groff-base
        opensc gnutls-bin openssh-client openssh-server iproute2
        clang libclang-rt-14-dev afl++)
 bench=(pinentry-fltk pinentry-gtk2 patchelf libx11-dev libxi-dev libxdamage-dev xvfb xdotool)
