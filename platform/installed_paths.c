@@ -3,20 +3,22 @@
 #include "paths.h"
 
 #include <dlfcn.h>
+#include <limits.h>
+#include <stdlib.h>
 #include <stdio.h>
 #include <string.h>
 #include <unistd.h>
 
-// The path of `name` in the directory of the loaded object holding `symbol`.
+// The path of `name` in the directory of the file of the loaded object that
+// holds `symbol` (the file itself, when it was loaded through a link).
 static int PathBesideObject(const void *symbol, const char *name, char *buffer, size_t size)
 {
   Dl_info info;
-  if (dladdr(symbol, &info) == 0 || info.dli_fname == NULL)
+  char object[PATH_MAX];
+  if (dladdr(symbol, &info) == 0 || info.dli_fname == NULL || realpath(info.dli_fname, object) == NULL)
     return 0;
-  const char *slash = strrchr(info.dli_fname, '/');
-  if (slash == NULL)
-    return 0;
-  int length = snprintf(buffer, size, "%.*s/%s", (int)(slash - info.dli_fname), info.dli_fname, name);
+  const char *slash = strrchr(object, '/');
+  int length = snprintf(buffer, size, "%.*s/%s", (int)(slash - object), object, name);
   return length > 0 && (size_t)length < size;
 }
 

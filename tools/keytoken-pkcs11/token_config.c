@@ -8,6 +8,7 @@
 #include <ctype.h>
 #include <dlfcn.h>
 #include <errno.h>
+#include <limits.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -95,16 +96,18 @@ const char *token_config_path(char *buffer, size_t size)
 {
   const char *given = getenv(KEYTOKEN_CONFIG_VARIABLE);
   Dl_info module_file;
+  char module_path[PATH_MAX];
   const char *slash;
 
   if (given != NULL)
     return given;
   /* The files that were installed with the module, found from where it is. */
   if (dladdr((const void *)token_config_path, &module_file) == 0 || module_file.dli_fname == NULL
-      || (slash = strrchr(module_file.dli_fname, '/')) == NULL)
+      || realpath(module_file.dli_fname, module_path) == NULL)
     return NULL;
-  snprintf(buffer, size, "%.*s/%s/token.conf", (int)(slash - module_file.dli_fname),
-           module_file.dli_fname, KEYTOKEN_TOKEN_FILES_FROM_MODULE);
+  slash = strrchr(module_path, '/');
+  snprintf(buffer, size, "%.*s/%s/token.conf", (int)(slash - module_path), module_path,
+           KEYTOKEN_TOKEN_FILES_FROM_MODULE);
   return buffer;
 }
 
