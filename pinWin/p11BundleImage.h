@@ -11,6 +11,10 @@ extern "C" {
 // unreadable, or when bundlePath or name is nil.
 NSImage *p11NewBundleImage(NSString *bundlePath, NSString *name, NSString *type);
 
+// The library's own picture bundle: at its fixed path, or where nothing is
+// there, the one installed beside this library.
+NSString *p11ImageBundlePath(void);
+
 #ifdef __cplusplus
 }
 #endif

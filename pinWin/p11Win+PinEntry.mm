@@ -5,7 +5,6 @@
 #import "p11PinField.h"
 #import "p11BundleImage.h"
 #include "keydialogs.h"
-#include "paths.h"
 #include "p11SecretMemory.h"
 
 @implementation p11Win (PinEntry)
@@ -27,7 +26,7 @@
   NSView *content = [pinWindow contentView];
 
   NSImageView *picture = [[NSImageView alloc] initWithFrame: NSMakeRect(25, 45, 65, 65)];
-  NSImage *image = p11NewBundleImage(@KT_IMAGE_BUNDLE_PATH, @"QV64", @"png");
+  NSImage *image = p11NewBundleImage(p11ImageBundlePath(), @"QV64", @"png");
   [picture setImage: image];
   [image release];
   [picture setImageAlignment: NSImageAlignCenter];

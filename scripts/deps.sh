@@ -5,9 +5,9 @@
 set -euo pipefail
 build=(cmake make g++ gobjc++ gnustep-devel libudev-dev pkg-config
        libx11-dev fonts-wqy-zenhei fonts-noto-cjk fonts-liberation scdoc dpkg-dev file
-       libp11-kit-dev libssl-dev openssl)
+       libp11-kit-dev libssl-dev openssl imagemagick)
 tests=(libgtest-dev gdb umockdev libumockdev-dev xvfb xdotool imagemagick x11-utils util-linux
-       lintian libxml2-utils man-db groff-base openbox
+       lintian debhelper libxml2-utils man-db groff-base openbox
        opensc gnutls-bin openssh-client openssh-server iproute2
        firefox-esr chromium libnss3-tools python3 libengine-pkcs11-openssl curl
        clang libclang-rt-14-dev afl++)

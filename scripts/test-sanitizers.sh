@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 source tests/sanitizers/sanitizer-env.sh
 for build in address:build-asan thread:build-tsan; do
   sanitizer=${build%%:*} dir=${build#*:}
-  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKEYTOKEN_SANITIZE=$sanitizer
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKEYTOKEN_SANITIZE=$sanitizer -DKEYTOKEN_TESTS=ON
   cmake --build "$dir" -j2
-  ctest --test-dir "$dir" --output-on-failure -j2 --timeout 300
+  ctest --test-dir "$dir" --output-on-failure --no-tests=error -j2 --timeout 300
 done

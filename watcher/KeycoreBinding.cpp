@@ -45,7 +45,7 @@ int Func_Init(const char *path)
 {
     if (glb_bInited)
         Func_Finalize();
-    hDylib = OpenLibrary(path, KT_KEYCORE_PATH, kLoadMode);
+    hDylib = OpenLibrary(path, KT_KEYCORE_PATH, KT_KEYCORE_LOADER_NAME, kLoadMode);
     if (!hDylib)
         return 1;
     glb_bInited = true;

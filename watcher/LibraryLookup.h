@@ -5,16 +5,24 @@
 #include <dlfcn.h>
 #include <stdio.h>
 
-// dlopen()s `path`, or `defaultPath` when it is null or empty. Prints the
-// loader's error and returns null when the library does not load.
-inline void *OpenLibrary(const char *path, const char *defaultPath, int mode)
+// dlopen()s `path`, or `defaultPath` when it is null or empty, and where
+// nothing loads from the default path, the library that the dynamic loader
+// finds by `loaderName` (when not null). Prints the loader's error for the
+// path asked for and returns null when no library loads.
+inline void *OpenLibrary(const char *path, const char *defaultPath, const char *loaderName, int mode)
 {
-    if (!path || !*path)
+    const bool byDefault = !path || !*path;
+    if (byDefault)
         path = defaultPath;
     void *library = dlopen(path, mode);
     if (!library) {
         const char *error = dlerror();
-        printf("%s\n", error ? error : "");
+        char message[1024];
+        snprintf(message, sizeof message, "%s", error ? error : "");
+        if (byDefault && loaderName)
+            library = dlopen(loaderName, mode);
+        if (!library)
+            printf("%s\n", message);
     }
     return library;
 }

@@ -14,7 +14,7 @@ static const int kDialogsLoadMode = RTLD_LAZY | RTLD_NODELETE;
 
 int InitedP11Wnd(const char *path)
 {
-    hP11Win = OpenLibrary(path, KT_KEYDIALOGS_PATH, kDialogsLoadMode);
+    hP11Win = OpenLibrary(path, KT_KEYDIALOGS_PATH, KT_KEYDIALOGS_LOADER_NAME, kDialogsLoadMode);
     return hP11Win ? 0 : 1;
 }
 

@@ -8,7 +8,7 @@
 # the helpers below for driving the dialogs with real X input.
 set -euo pipefail
 stage=$(realpath "$1") token_files=$(realpath "$2")
-module=$stage/lib/keytoken-pkcs11.so
+module=$stage/lib/pkcs11/keytoken-pkcs11.so
 cp "$stage/lib/libkeydialogs.so" /usr/local/lib/libkeydialogs.so
 work=$(mktemp -d "${TMPDIR:-/tmp}/host.XXXXXX")
 cp "$token_files"/token-key.pem "$token_files"/token-cert.pem "$token_files"/token.conf "$work/"

@@ -4,7 +4,7 @@
 #   p11tool_listing_test.sh STAGE TOKEN_DIR
 set -euo pipefail
 export KEYTOKEN_PKCS11_CONFIG=$(realpath "$2")/token.conf
-out=$(p11tool --provider "$(realpath "$1")/lib/keytoken-pkcs11.so" --list-all)
+out=$(p11tool --provider "$(realpath "$1")/lib/pkcs11/keytoken-pkcs11.so" --list-all)
 for expected in "Type: X.509 Certificate (EC/ECDSA-SECP256R1)" "Type: Public key (EC/ECDSA-SECP256R1)"; do
   grep -qF "$expected" <<< "$out" || { echo "$out" >&2; echo "FAIL: no \"$expected\"" >&2; exit 1; }
 done

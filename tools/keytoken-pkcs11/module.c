@@ -72,10 +72,11 @@ static void forget_tokens(void)
 static void load_tokens(void)
 {
   struct readers_config config;
+  char config_path[TOKEN_PATH_MAX];
   const char *choose = getenv(KEYTOKEN_CHOOSE_VARIABLE);
   int i;
 
-  token_config_read(getenv(KEYTOKEN_CONFIG_VARIABLE), &config);
+  token_config_read(token_config_path(config_path, sizeof config_path), &config);
   module.token_count = config.count;
   for (i = 0; i < config.count; i++)
     {

@@ -1,10 +1,14 @@
 /* The configuration file: one directive per line. Directives before the
  * first "reader" line set what every reader's token starts with; those after
  * it describe that reader's token. */
+#define _GNU_SOURCE  /* dladdr */
 #include "token_config.h"
+#include "keytoken.h"
 
 #include <ctype.h>
+#include <dlfcn.h>
 #include <errno.h>
+#include <limits.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -86,6 +90,25 @@ static int apply(struct token_config *token, const char *config_path,
   if (strcmp(directive, "countdown") == 0)
     return parse_seconds(value, &token->countdown, 0);
   return -1;
+}
+
+const char *token_config_path(char *buffer, size_t size)
+{
+  const char *given = getenv(KEYTOKEN_CONFIG_VARIABLE);
+  Dl_info module_file;
+  char module_path[PATH_MAX];
+  const char *slash;
+
+  if (given != NULL)
+    return given;
+  /* The files that were installed with the module, found from where it is. */
+  if (dladdr((const void *)token_config_path, &module_file) == 0 || module_file.dli_fname == NULL
+      || realpath(module_file.dli_fname, module_path) == NULL)
+    return NULL;
+  slash = strrchr(module_path, '/');
+  snprintf(buffer, size, "%.*s/%s/token.conf", (int)(slash - module_path), module_path,
+           KEYTOKEN_TOKEN_FILES_FROM_MODULE);
+  return buffer;
 }
 
 int token_config_read(const char *path, struct readers_config *config)

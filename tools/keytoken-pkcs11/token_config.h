@@ -2,6 +2,8 @@
 #ifndef TOKEN_CONFIG_H
 #define TOKEN_CONFIG_H
 
+#include <stddef.h>
+
 #define TOKEN_TEXT_MAX 128
 #define TOKEN_PATH_MAX 4096
 #define TOKEN_READERS_MAX 8
@@ -31,5 +33,10 @@ struct readers_config
  * returns 0, or -1 (with a message on stderr) for a file that cannot be read
  * or has a malformed line. */
 int token_config_read(const char *path, struct readers_config *config);
+
+/* The configuration file: the one that KEYTOKEN_PKCS11_CONFIG names, or when
+ * that is unset, the token.conf installed with the module (written into
+ * `buffer`); null when neither is known. */
+const char *token_config_path(char *buffer, size_t size);
 
 #endif

@@ -1,10 +1,12 @@
 /* libkeydialogs, loaded by its fixed path the first time a dialog is needed
- * and kept for the life of the process: the toolkit that it brings registers
- * classes with the Objective-C runtime and cannot be unloaded. */
+ * (where nothing is there, by its SONAME: a package's copy) and kept for the
+ * life of the process: the toolkit that it brings registers classes with the
+ * Objective-C runtime and cannot be unloaded. */
 #include "token_dialogs.h"
 #include "paths.h"
 
 #include <dlfcn.h>
+#include <limits.h>
 #include <pthread.h>
 #include <stdio.h>
 
@@ -18,12 +20,15 @@ static struct
   __typeof__(selectKeyAlertWithArr) *select_key;
   void **application;  /* the toolkit's NSApp */
 } dialogs;
+static char image_bundle[PATH_MAX];  /* the pictures, beside the library loaded */
 static int loaded;
 static pthread_once_t load_once = PTHREAD_ONCE_INIT;
 
 static void load(void)
 {
   void *library = dlopen(KT_KEYDIALOGS_PATH, RTLD_NOW | RTLD_LOCAL);
+  if (library == NULL)
+    library = dlopen(KT_KEYDIALOGS_LOADER_NAME, RTLD_NOW | RTLD_LOCAL);
   if (library == NULL)
     {
       fprintf(stderr, "keytoken-pkcs11: no dialogs: %s\n", dlerror());
@@ -37,10 +42,12 @@ static void load(void)
   dialogs.select_key = (__typeof__(dialogs.select_key))dlsym(library, "selectKeyAlertWithArr");
   /* Found among the library's own dependencies (AppKit). */
   dialogs.application = (void **)dlsym(library, "NSApp");
+  if (dialogs.block_pop_pin != NULL)
+    KTImageBundlePath((const void *)dialogs.block_pop_pin, image_bundle, sizeof image_bundle);
   loaded = dialogs.console_init && dialogs.block_pop_pin && dialogs.show_msg
     && dialogs.countdown && dialogs.key_init_alert && dialogs.select_key;
   if (!loaded)
-    fprintf(stderr, "keytoken-pkcs11: %s lacks a dialog\n", KT_KEYDIALOGS_PATH);
+    fprintf(stderr, "keytoken-pkcs11: libkeydialogs lacks a dialog\n");
 }
 
 int token_dialogs_available(void)
@@ -73,7 +80,7 @@ int token_dialogs_countdown(int seconds, int *pressed_flag)
   if (!token_dialogs_available())
     return -1;
   /* The window's content is as tall as the library's key picture. */
-  dialogs.countdown(seconds, "QVLedChangepin", KT_IMAGE_BUNDLE_PATH, 567, 400, pressed_flag);
+  dialogs.countdown(seconds, "QVLedChangepin", image_bundle, 567, 400, pressed_flag);
   return 0;
 }
 
@@ -81,7 +88,7 @@ int token_dialogs_confirm_init(void)
 {
   if (!token_dialogs_available())
     return -1;
-  return dialogs.key_init_alert("keyInitWarning", KT_IMAGE_BUNDLE_PATH) ? 1 : 0;
+  return dialogs.key_init_alert("keyInitWarning", image_bundle) ? 1 : 0;
 }
 
 int token_dialogs_choose(const struct token_row *rows, int count)
