@@ -1,8 +1,11 @@
 /* keywatchd's behaviour as installed, driven through simulated USB devices and
  * the simulated token library. One case per run: keywatchd_test <case>. */
+#include <fcntl.h>
+#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <unistd.h>
 
 #include "watcher_rig.h"
 
@@ -370,6 +373,101 @@ static void overlapping_probes(void) {
   interrupt_and_finish(arrivals);
 }
 
+/* Whether keywatchd has its SIGINT handler in place (its detectors are set up
+ * right after), within three seconds. */
+static gboolean wait_sigint_caught(void) {
+  for (int waited = 0; waited < 3000; waited += 20) {
+    char path[64], line[256];
+    g_snprintf(path, sizeof path, "/proc/%d/status", rig_pid(rig));
+    FILE *status = fopen(path, "r");
+    unsigned long long caught = 0;
+    while (status && fgets(line, sizeof line, status))
+      if (strncmp(line, "SigCgt:", 7) == 0) caught = strtoull(line + 7, NULL, 16);
+    if (status) fclose(status);
+    if (caught & (1ULL << (SIGINT - 1))) {
+      rig_pump(rig, 300);
+      return TRUE;
+    }
+    rig_pump(rig, 20);
+  }
+  return FALSE;
+}
+
+/* The application is opened within the probe's 1.5 s and a margin of the
+ * arrival. */
+static gboolean arrival_launches(unsigned vendor, int launches) {
+  rig_plug(rig, vendor, TOKEN_PRODUCT);
+  return rig_wait(rig, RIG_LAUNCH, kLaunched, launches, 1500 + 1000);
+}
+
+/* Whatever of descriptors 0, 1 and 2 is closed at start, keywatchd runs, opens
+ * the application on an arrival and ends, with status 0, on SIGINT only. */
+static void closed_descriptors(void) {
+  static const struct {
+    const char *closing;
+    gboolean out, err; /* still open */
+  } starts[] = {{"<&-", TRUE, TRUE},   {">&-", FALSE, TRUE},      {"2>&-", TRUE, FALSE},
+                {"<&- >&-", FALSE, TRUE}, {"<&- 2>&-", TRUE, FALSE}, {">&- 2>&-", FALSE, FALSE},
+                {"<&- >&- 2>&-", FALSE, FALSE}};
+  for (size_t i = 0; i < G_N_ELEMENTS(starts); i++) {
+    char *command = g_strdup_printf("exec \"$0\" %s", starts[i].closing);
+    g_printerr("keywatchd %s\n", starts[i].closing);
+    start(kOurToken);
+    rig_wrap(rig, command);
+    g_free(command);
+    rig_start(rig);
+    CHECK(wait_sigint_caught());
+    CHECK(arrival_launches(i % 2 ? TOKEN_VENDOR_2 : TOKEN_VENDOR_1, 1));
+    rig_pump(rig, 200);
+    CHECK(rig_wait_exit(rig, 0) == -1); /* still running */
+    CHECK(rig_count(rig, RIG_STDOUT, "Begin") == (starts[i].out ? 2 : 0));
+    CHECK(rig_count(rig, RIG_LOG, kProbeLog) == (starts[i].err ? 1 : 0));
+    CHECK(rig_interrupt(rig) == 0);
+    if (starts[i].out) CHECK(g_str_has_suffix(rig_raw_stdout(rig)->str, "\n\nInterrupted\n"));
+    CHECK(rig_count(rig, RIG_LAUNCH, kLaunched) == 1);
+    rig_free(rig);
+  }
+}
+
+/* Fills keywatchd's stdout pipe through a descriptor of our own on it. */
+static void fill_stdout_pipe(void) {
+  char path[64], block[4096];
+  memset(block, 'y', sizeof block);
+  g_snprintf(path, sizeof path, "/proc/%d/fd/1", rig_pid(rig));
+  int pipe_end = open(path, O_WRONLY | O_NONBLOCK);
+  CHECK(pipe_end >= 0);
+  while (write(pipe_end, block, sizeof block) > 0) {
+  }
+  close(pipe_end);
+}
+
+/* With stdout a pipe that nobody reads, full from the start, arrivals are
+ * still probed and launched in time; once it is read again every line comes
+ * in order; full again, SIGINT still ends keywatchd within a second. */
+static void unread_stdout(void) {
+  start(kOurToken);
+  rig_hold_stdout(rig, TRUE);
+  rig_wrap(rig, "yes xxxxxxx | head -c 65536; exec \"$0\""); /* a pipe's 64 kB */
+  rig_start(rig);
+  CHECK(wait_sigint_caught());
+  CHECK(arrival_launches(TOKEN_VENDOR_1, 1));
+  CHECK(arrival_launches(TOKEN_VENDOR_2, 2));
+  CHECK(rig_count(rig, RIG_LOG, kProbeLog) == 2);
+
+  rig_hold_stdout(rig, FALSE);
+  CHECK(rig_wait(rig, RIG_STDOUT, "DeviceAppeared", 4, 3000));
+  CHECK(rig_count(rig, RIG_STDOUT, "Begin") == 2 && rig_count(rig, RIG_STDOUT, "DeviceDisappeared") == 2);
+  CHECK(rig_count(rig, RIG_STDOUT, "xxxxxxx") == 65536 / 8);
+  CHECK(rig_find(rig, RIG_STDOUT, "xxxxxxx", 65536 / 8 - 1) < rig_find(rig, RIG_STDOUT, "Begin", 0));
+
+  rig_hold_stdout(rig, TRUE);
+  fill_stdout_pipe();
+  CHECK(arrival_launches(TOKEN_VENDOR_1, 3));
+  kill(rig_pid(rig), SIGINT);
+  CHECK(rig_wait_exit(rig, 1000) == 0);
+  rig_free(rig);
+}
+
 int main(int argc, char **argv) {
   static const struct {
     const char *name;
@@ -388,6 +486,8 @@ int main(int argc, char **argv) {
       {"function_missing", function_missing},
       {"stuck_probe", stuck_probe},
       {"overlapping_probes", overlapping_probes},
+      {"closed_descriptors", closed_descriptors},
+      {"unread_stdout", unread_stdout},
   };
   for (size_t i = 0; argc == 2 && i < G_N_ELEMENTS(cases); i++) {
     if (strcmp(argv[1], cases[i].name) == 0) {
