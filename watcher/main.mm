@@ -17,6 +17,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "DescriptorLimit.h"
 #include "ExitStatus.h"
 #include "OutputRelay.h"
 #include "Qv_Intefs.h"
@@ -285,6 +286,12 @@ static void tearDownDetectors(void) {
 int main(int argc, char *argv[]) {
   setvbuf(stdout, NULL, _IOLBF, 0);  // every line reaches a pipe at once
   NSAutoreleasePool *pool = [[NSAutoreleasePool alloc] init];
+  rlim_t limit = 0;
+  if (!RaiseDescriptorLimit(kDescriptorsNeeded, &limit)) {
+    printf("Too few file descriptors: keywatchd needs %lu, the limit is %lu\n", (unsigned long)kDescriptorsNeeded,
+           (unsigned long)limit);
+    exit(kExitFailed);
+  }
   if (!openWakePipe()) {
     printf("pipe error:%s\n", strerror(errno));
     exit(kExitFailed);

@@ -400,22 +400,42 @@ static gboolean arrival_launches(unsigned vendor, int launches) {
   return rig_wait(rig, RIG_LAUNCH, kLaunched, launches, 1500 + 1000);
 }
 
-/* Whatever of descriptors 0, 1 and 2 is closed at start, keywatchd runs, opens
- * the application on an arrival and ends, with status 0, on SIGINT only. */
-static void closed_descriptors(void) {
+/* keywatchd started as `command` ("$0" is keywatchd), with stdout and stderr
+ * open or not, either runs (status -1 here: it opens the application on an
+ * arrival and ends, with status 0, on SIGINT only) or exits at once with
+ * `status` and `message`. */
+static void startup_conditions(void) {
   static const struct {
-    const char *closing;
-    gboolean out, err; /* still open */
-  } starts[] = {{"<&-", TRUE, TRUE},   {">&-", FALSE, TRUE},      {"2>&-", TRUE, FALSE},
-                {"<&- >&-", FALSE, TRUE}, {"<&- 2>&-", TRUE, FALSE}, {">&- 2>&-", FALSE, FALSE},
-                {"<&- >&- 2>&-", FALSE, FALSE}};
+    const char *command;
+    gboolean out, err;
+    int status;
+    const char *message;
+  } starts[] = {
+      {"exec \"$0\" <&-", TRUE, TRUE, -1, NULL},
+      {"exec \"$0\" >&-", FALSE, TRUE, -1, NULL},
+      {"exec \"$0\" 2>&-", TRUE, FALSE, -1, NULL},
+      {"exec \"$0\" <&- >&-", FALSE, TRUE, -1, NULL},
+      {"exec \"$0\" <&- 2>&-", TRUE, FALSE, -1, NULL},
+      {"exec \"$0\" >&- 2>&-", FALSE, FALSE, -1, NULL},
+      {"exec \"$0\" <&- >&- 2>&-", FALSE, FALSE, -1, NULL},
+      {"ulimit -n 8; exec \"$0\"", TRUE, TRUE, 255, "Too few file descriptors: keywatchd needs 64, the limit is 8"},
+      {"ulimit -n 40; exec \"$0\"", TRUE, TRUE, 255, "Too few file descriptors: keywatchd needs 64, the limit is 40"},
+      {"ulimit -S -n 8; exec \"$0\"", TRUE, TRUE, -1, NULL}, /* the hard limit is enough */
+      {"exec \"$KT_REFUSE_SOCKETS\" \"$0\"", TRUE, TRUE, 2,
+       "Unable to create an I/O Kit notification port (Address family not supported by protocol)"},
+  };
   for (size_t i = 0; i < G_N_ELEMENTS(starts); i++) {
-    char *command = g_strdup_printf("exec \"$0\" %s", starts[i].closing);
-    g_printerr("keywatchd %s\n", starts[i].closing);
+    g_printerr("%s\n", starts[i].command);
     start(kOurToken);
-    rig_wrap(rig, command);
-    g_free(command);
+    rig_wrap(rig, starts[i].command);
     rig_start(rig);
+    if (starts[i].status >= 0) {
+      CHECK(rig_wait_exit(rig, 5000) == starts[i].status);
+      CHECK(rig_count(rig, RIG_STDOUT, starts[i].message) == (starts[i].status == 2 ? 2 : 1));
+      if (starts[i].status == 2) CHECK(rig_count(rig, RIG_STDOUT, "No USB detector could be set up") == 1);
+      rig_free(rig);
+      continue;
+    }
     CHECK(wait_sigint_caught());
     CHECK(arrival_launches(i % 2 ? TOKEN_VENDOR_2 : TOKEN_VENDOR_1, 1));
     rig_pump(rig, 200);
@@ -468,6 +488,33 @@ static void unread_stdout(void) {
   rig_free(rig);
 }
 
+/* A second keywatchd names the running one and exits with status 1, and each
+ * arrival opens the application once; once the first was killed, a new one
+ * starts in its place. */
+static void second_copy(void) {
+  start(kOurToken);
+  rig_start(rig);
+  expect_armed(2, 2);
+  char *output = NULL;
+  CHECK(rig_run_copy(rig, 5000, &output) == 1);
+  char *named = g_strdup_printf("keywatchd is already running (pid %d, lock ", rig_pid(rig));
+  CHECK(g_str_has_prefix(output, named));
+  g_free(named);
+  g_free(output);
+  CHECK(arrival_launches(TOKEN_VENDOR_1, 1));
+  rig_pump(rig, 500);
+  CHECK(rig_count(rig, RIG_LAUNCH, kLaunched) == 1);
+
+  int first = rig_pid(rig);
+  kill(first, SIGKILL);
+  rig_wait_exit(rig, 2000);
+  CHECK(kill(first, 0) != 0);
+  rig_start(rig);
+  CHECK(rig_wait(rig, RIG_STDOUT, "DeviceDisappeared", 4, 3000));
+  CHECK(arrival_launches(TOKEN_VENDOR_2, 2));
+  interrupt_and_finish(2);
+}
+
 int main(int argc, char **argv) {
   static const struct {
     const char *name;
@@ -486,8 +533,9 @@ int main(int argc, char **argv) {
       {"function_missing", function_missing},
       {"stuck_probe", stuck_probe},
       {"overlapping_probes", overlapping_probes},
-      {"closed_descriptors", closed_descriptors},
+      {"startup_conditions", startup_conditions},
       {"unread_stdout", unread_stdout},
+      {"second_copy", second_copy},
   };
   for (size_t i = 0; argc == 2 && i < G_N_ELEMENTS(cases); i++) {
     if (strcmp(argv[1], cases[i].name) == 0) {
