@@ -232,7 +232,7 @@ static void startup_fails(void) {
 
 /* Without the SIGINT handler of one detector, set-up goes on and the other
  * detector's handler still ends keywatchd; a probe thread that cannot be
- * started loses that arrival only. */
+ * started loses that arrival only, and says so. */
 static void signal_and_probe_thread_fail(void) {
   start(kOurToken);
   rig_setenv(rig, "KT_FAIL_SIGNAL", "1");
@@ -248,6 +248,7 @@ static void signal_and_probe_thread_fail(void) {
   CHECK(rig_wait(rig, RIG_LAUNCH, kLaunched, 1, 5000));
   rig_pump(rig, 300);
   CHECK(rig_count(rig, RIG_LOG, kProbeLog) == 1);
+  CHECK(rig_count(rig, RIG_STDOUT, "Arrival not probed: pthread_create error:Resource temporarily unavailable") == 1);
   interrupt_and_finish(1);
 }
 
