@@ -44,7 +44,7 @@ static volatile sig_atomic_t gInterrupted;
 static const char kDetectorEnded = 'D';
 
 // How long the last lines may take to reach a reader that lags, before exit.
-static const double kExitFlushSeconds = 0.8;
+static const double kExitFlushSeconds = 0.5;
 
 extern "C" void *pdpcde(void *);
 extern char **environ;
