@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <poll.h>
 #include <pthread.h>
+#include <signal.h>
 #include <stdio.h>
 #include <string.h>
 #include <sys/ioctl.h>
@@ -133,13 +134,19 @@ void *writeStream(void *data) {
   return nullptr;
 }
 
+// The relay's threads take no signals: SIGINT's handler belongs with the
+// threads whose work it ends.
 int startThread(void *(*entry)(void *), void *argument) {
   pthread_attr_t attributes;
   pthread_attr_init(&attributes);
   pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
   pthread_attr_setstacksize(&attributes, kRelayStack);
+  sigset_t all, before;
+  sigfillset(&all);
+  pthread_sigmask(SIG_BLOCK, &all, &before);
   pthread_t thread;
   int result = pthread_create(&thread, &attributes, entry, argument);
+  pthread_sigmask(SIG_SETMASK, &before, nullptr);
   pthread_attr_destroy(&attributes);
   return result;
 }
@@ -169,6 +176,32 @@ bool pipeHoldsBytes(const Stream &stream) {
 
 bool writtenOut(const Stream &stream) { return stream.queue.empty() && !stream.writing; }
 
+// A process that aborts has often just written why (an assertion, the C
+// library's heap check, a sanitizer's report), and that text must not die in
+// the relay: the pipes are emptied straight to their targets, and the writers
+// are given a moment for the lines they already hold. Then abort goes on.
+void passOnBeforeAbort(int) {
+  char buffer[4096];
+  for (int i = 0; i < 2; ++i) {
+    fcntl(gStreams[i].source, F_SETFL, O_NONBLOCK);
+    ssize_t length;
+    while ((length = read(gStreams[i].source, buffer, sizeof buffer)) > 0) {
+      pollfd target = {gStreams[i].target, POLLOUT, 0};
+      if (poll(&target, 1, 100) <= 0 || write(gStreams[i].target, buffer, length) < 0) break;
+    }
+  }
+  struct timespec moment = {0, 100 * 1000 * 1000};
+  nanosleep(&moment, nullptr);
+}
+
+void passOnAtAbort() {
+  struct sigaction action = {};
+  action.sa_handler = passOnBeforeAbort;
+  action.sa_flags = SA_RESETHAND;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGABRT, &action, nullptr);
+}
+
 }  // namespace
 
 int StartOutputRelay(void) {
@@ -192,6 +225,7 @@ int StartOutputRelay(void) {
     stream.sink = -1;
   }
   gRunning = true;
+  passOnAtAbort();
   return 0;
 }
 

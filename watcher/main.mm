@@ -17,6 +17,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
+
 #include "DescriptorLimit.h"
 #include "ExitStatus.h"
 #include "OutputRelay.h"
@@ -32,6 +34,10 @@ struct DetectorState {
 };
 
 static DetectorState gDetectors[2];
+// Each detector hands its state over once set up; the main thread tears down
+// at SIGINT only what was handed over, so that it never reads a state that
+// its detector is still writing.
+static std::atomic<bool> gHandedOver[2];
 // The detector served by the calling detection thread; its callbacks run there.
 static thread_local DetectorState *tDetector;
 
@@ -145,6 +151,7 @@ static IOReturn pvStart(SInt32 vendorId, SInt32 productId) {
 
   mach_port_deallocate(mach_task_self(), masterPort);
   masterPort = MACH_PORT_NULL;
+  gHandedOver[state - gDetectors].store(true, std::memory_order_release);
   for (;;) CFRunLoopRun();
 }
 
@@ -269,8 +276,9 @@ static void takeSessionLock(void) {
 }
 
 static void tearDownDetectors(void) {
-  for (DetectorState &state : gDetectors) {
-    if (state.gNotifyPort == NULL) continue;
+  for (int detector = 0; detector < 2; ++detector) {
+    if (!gHandedOver[detector].load(std::memory_order_acquire)) continue;
+    DetectorState &state = gDetectors[detector];
     IONotificationPortDestroy(state.gNotifyPort);
     if (state.gAppearedIter) {
       IOObjectRelease(state.gAppearedIter);

@@ -1,18 +1,45 @@
 // The output relay against a reader that stops: printing never waits (without
 // the relay the loop below would hang), lines beyond the bounded queue are
 // dropped, and once the reader reads again it gets every line kept, in order,
-// with the count of each run of dropped lines in its place.
+// with the count of each run of dropped lines in its place. And what a process
+// writes right before it aborts still comes out.
 #include "OutputRelay.h"
 
+#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <string>
 #include <thread>
 
+// A child that writes its last words to stderr and aborts at once.
+static int lastWordsBeforeAbort() {
+  int reader[2];
+  if (pipe(reader) != 0) return 2;
+  pid_t child = fork();
+  if (child == 0) {
+    if (dup2(reader[1], 2) != 2 || StartOutputRelay() != 0) _exit(2);
+    close(reader[0]);
+    close(reader[1]);
+    fprintf(stderr, "last words\n");
+    abort();
+  }
+  close(reader[1]);
+  std::string out;
+  char buffer[256];
+  for (ssize_t length; (length = read(reader[0], buffer, sizeof buffer)) > 0;) out.append(buffer, length);
+  int status = 0;
+  waitpid(child, &status, 0);
+  if (out == "last words\n" && WIFSIGNALED(status) && WTERMSIG(status) == SIGABRT) return 0;
+  fprintf(stderr, "before abort: \"%s\", status %#x\n", out.c_str(), status);
+  return 1;
+}
+
 int main() {
+  if (lastWordsBeforeAbort() != 0) return 1;
   int reader[2];
   if (pipe(reader) != 0 || dup2(reader[1], 1) != 1 || StartOutputRelay() != 0) return 2;
   close(reader[1]);
