@@ -17,7 +17,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
+
+#include "DescriptorLimit.h"
+#include "ExitStatus.h"
+#include "OutputRelay.h"
 #include "Qv_Intefs.h"
+#include "SessionLock.h"
 #include "paths.h"
 
 struct DetectorState {
@@ -28,12 +34,23 @@ struct DetectorState {
 };
 
 static DetectorState gDetectors[2];
+// Each detector hands its state over once set up; the main thread tears down
+// at SIGINT only what was handed over, so that it never reads a state that
+// its detector is still writing.
+static std::atomic<bool> gHandedOver[2];
 // The detector served by the calling detection thread; its callbacks run there.
 static thread_local DetectorState *tDetector;
 
-// SIGINT only writes a byte here; the main thread waits on the other end and
-// does the work that is not safe in a signal handler.
-static int gInterruptPipe[2] = {-1, -1};
+// SIGINT sets the flag and writes a byte to the pipe, a detector that ends
+// writes kDetectorEnded; the main thread waits on the other end and does the
+// work that is not safe in a signal handler. Only the flag ends the process
+// with status 0.
+static int gWakePipe[2] = {-1, -1};
+static volatile sig_atomic_t gInterrupted;
+static const char kDetectorEnded = 'D';
+
+// How long the last lines may take to reach a reader that lags, before exit.
+static const double kExitFlushSeconds = 0.5;
 
 extern "C" void *pdpcde(void *);
 extern char **environ;
@@ -58,7 +75,9 @@ static void drainIterator(io_iterator_t iterator) {
 static void DeviceAppeared(void *refCon, io_iterator_t iterator) {
   printf("DeviceAppeared\n");
   drainIterator(iterator);
-  if (tDetector->isInit) startDetachedThread(pdpcde);
+  if (!tDetector->isInit) return;
+  int result = startDetachedThread(pdpcde);
+  if (result != 0) printf("Arrival not probed: pthread_create error:%s\n", strerror(result));
 }
 
 static void DeviceDisappeared(void *refCon, io_iterator_t iterator) {
@@ -69,8 +88,9 @@ static void DeviceDisappeared(void *refCon, io_iterator_t iterator) {
 
 static void SignalHandler(int signalNumber) {
   int savedErrno = errno;
+  gInterrupted = 1;
   char byte = 0;
-  ssize_t ignored = write(gInterruptPipe[1], &byte, 1);
+  ssize_t ignored = write(gWakePipe[1], &byte, 1);
   (void)ignored;
   errno = savedErrno;
 }
@@ -100,6 +120,12 @@ static IOReturn pvStart(SInt32 vendorId, SInt32 productId) {
   CFRelease(number);
 
   state->gNotifyPort = IONotificationPortCreate(masterPort);
+  if (state->gNotifyPort == NULL) {
+    printf("Unable to create an I/O Kit notification port (%s)\n", strerror(errno));
+    CFRelease(matching);
+    mach_port_deallocate(mach_task_self(), masterPort);
+    return kIOReturnAborted;
+  }
   CFRunLoopAddSource(CFRunLoopGetCurrent(), IONotificationPortGetRunLoopSource(state->gNotifyPort),
                      kCFRunLoopDefaultMode);
   CFRetain(matching);  // each registration consumes one reference
@@ -125,27 +151,46 @@ static IOReturn pvStart(SInt32 vendorId, SInt32 productId) {
 
   mach_port_deallocate(mach_task_self(), masterPort);
   masterPort = MACH_PORT_NULL;
+  gHandedOver[state - gDetectors].store(true, std::memory_order_release);
   for (;;) CFRunLoopRun();
+}
+
+// A detector that could not be set up tells the main thread, which ends
+// keywatchd once no detector is left.
+static IOReturn detectorEnded(IOReturn result) {
+  ssize_t ignored = write(gWakePipe[1], &kDetectorEnded, 1);
+  (void)ignored;
+  return result;
 }
 
 extern "C" void *startDetect1(void *) {
   tDetector = &gDetectors[0];
-  return (void *)(intptr_t)pvStart(54345, 4);
+  return (void *)(intptr_t)detectorEnded(pvStart(54345, 4));
 }
 
 extern "C" void *startDetect2(void *) {
   tDetector = &gDetectors[1];
-  return (void *)(intptr_t)pvStart(22097, 4);
+  return (void *)(intptr_t)detectorEnded(pvStart(22097, 4));
 }
 
 // Runs the command through the shell and waits for it, as system() does, but
 // without system()'s ignoring of SIGINT in the whole process meanwhile: a
 // SIGINT sent while the application is being opened would be lost and
-// keywatchd would go on running.
+// keywatchd would go on running. The command writes where keywatchd's output
+// really goes, not into the relay, which ends with keywatchd.
 static void runThroughShell(const char *command) {
   char *const arguments[] = {(char *)"sh", (char *)"-c", (char *)command, NULL};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, OutputRelayTarget(1), 1);
+  posix_spawn_file_actions_adddup2(&actions, OutputRelayTarget(2), 2);
   pid_t child;
-  if (posix_spawn(&child, "/bin/sh", NULL, NULL, arguments, environ) != 0) return;
+  int result = posix_spawn(&child, "/bin/sh", &actions, NULL, arguments, environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (result != 0) {
+    printf("Unable to run %s (%s)\n", command, strerror(result));
+    return;
+  }
   while (waitpid(child, NULL, 0) < 0 && errno == EINTR) {
   }
 }
@@ -179,23 +224,61 @@ extern "C" void *pdpcde(void *) {
   return NULL;
 }
 
-static bool openInterruptPipe(void) {
-  if (pipe(gInterruptPipe) != 0) return false;
-  for (int fd : gInterruptPipe) fcntl(fd, F_SETFD, FD_CLOEXEC);  // not for launched programs
+static bool openWakePipe(void) {
+  if (pipe(gWakePipe) != 0) return false;
+  for (int fd : gWakePipe) fcntl(fd, F_SETFD, FD_CLOEXEC);  // not for launched programs
   // A burst of signals must never block the handler.
-  fcntl(gInterruptPipe[1], F_SETFL, fcntl(gInterruptPipe[1], F_GETFL) | O_NONBLOCK);
+  fcntl(gWakePipe[1], F_SETFL, fcntl(gWakePipe[1], F_GETFL) | O_NONBLOCK);
   return true;
 }
 
-static void waitForInterrupt(void) {
-  char byte;
-  while (read(gInterruptPipe[0], &byte, 1) != 1) {
+// Until SIGINT, or until both detectors have ended; the exit status.
+static int waitForEnd(void) {
+  int detectorsEnded = 0;
+  for (;;) {
+    char byte = 0;
+    ssize_t length = read(gWakePipe[0], &byte, 1);
+    if (gInterrupted) return kExitInterrupted;
+    if (length == 1 && byte == kDetectorEnded && ++detectorsEnded == 2) return kExitNoDetector;
+  }
+}
+
+// Lets the last lines out, as far as their reader takes them in time.
+__attribute__((noreturn)) static void exitAfterOutput(int status) {
+  FlushOutputRelay(kExitFlushSeconds);
+  exit(status);
+}
+
+// An exception that nothing catches (Foundation out of descriptors or memory,
+// say) ends keywatchd with its reason and a failure status.
+static void exceptionNotCaught(NSException *exception) {
+  printf("Uncaught exception %s: %s\n", [[exception name] UTF8String], [[exception reason] UTF8String]);
+  FlushOutputRelay(kExitFlushSeconds);
+  _exit(kExitFailed);
+}
+
+static void takeSessionLock(void) {
+  char path[4096];
+  pid_t holder = 0;
+  switch (TakeSessionLock(path, sizeof path, &holder)) {
+    case kSessionLockTaken:
+      return;
+    case kSessionLockHeld:
+      if (holder > 0)
+        printf("keywatchd is already running (pid %ld, lock %s)\n", (long)holder, path);
+      else
+        printf("keywatchd is already running (lock %s)\n", path);
+      exitAfterOutput(kExitAlreadyRunning);
+    case kSessionLockFailed:
+      printf("Unable to take the lock %s (%s)\n", path, strerror(errno));
+      exitAfterOutput(kExitFailed);
   }
 }
 
 static void tearDownDetectors(void) {
-  for (DetectorState &state : gDetectors) {
-    if (state.gNotifyPort == NULL) continue;
+  for (int detector = 0; detector < 2; ++detector) {
+    if (!gHandedOver[detector].load(std::memory_order_acquire)) continue;
+    DetectorState &state = gDetectors[detector];
     IONotificationPortDestroy(state.gNotifyPort);
     if (state.gAppearedIter) {
       IOObjectRelease(state.gAppearedIter);
@@ -211,26 +294,43 @@ static void tearDownDetectors(void) {
 int main(int argc, char *argv[]) {
   setvbuf(stdout, NULL, _IOLBF, 0);  // every line reaches a pipe at once
   NSAutoreleasePool *pool = [[NSAutoreleasePool alloc] init];
-  if (!openInterruptPipe()) {
-    printf("pipe error:%s\n", strerror(errno));
-    exit(-1);
+  rlim_t limit = 0;
+  if (!RaiseDescriptorLimit(kDescriptorsNeeded, &limit)) {
+    printf("Too few file descriptors: keywatchd needs %lu, the limit is %lu\n", (unsigned long)kDescriptorsNeeded,
+           (unsigned long)limit);
+    exit(kExitFailed);
   }
+  if (!openWakePipe()) {
+    printf("pipe error:%s\n", strerror(errno));
+    exit(kExitFailed);
+  }
+  int result = StartOutputRelay();
+  if (result != 0) {
+    printf("output relay error:%s\n", strerror(result));
+    exit(kExitFailed);
+  }
+  NSSetUncaughtExceptionHandler(exceptionNotCaught);
+  takeSessionLock();
   if (!IsInitedOK()) NSLog(@"load dylib fail!");
 
-  int result = startDetachedThread(startDetect1);
+  result = startDetachedThread(startDetect1);
   if (result != 0) {
     printf("11111 pthread_create error:%s\n", strerror(result));
-    exit(-1);
+    exitAfterOutput(kExitFailed);
   }
   result = startDetachedThread(startDetect2);
   if (result != 0) {
     printf("11111 pthread_create error:%s\n", strerror(result));
-    exit(-1);
+    exitAfterOutput(kExitFailed);
   }
 
-  waitForInterrupt();
-  printf("\nInterrupted\n");
-  tearDownDetectors();
+  int status = waitForEnd();
+  if (status == kExitInterrupted) {
+    printf("\nInterrupted\n");
+    tearDownDetectors();
+  } else {
+    printf("No USB detector could be set up\n");
+  }
   [pool release];
-  exit(0);
+  exitAfterOutput(status);
 }

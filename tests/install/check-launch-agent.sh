@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The LaunchAgent, filled in as an install fills it, is a valid property list
-# with the keys that make launchd start keywatchd at login, restart it only
-# after a crash and keep its output.
+# with the keys that make launchd start keywatchd at login, restart it after a
+# crash or a failure status and keep its output.
 #   check-launch-agent.sh TEMPLATE
 set -euo pipefail
 fail() { echo "$*" >&2; exit 1; }
@@ -27,8 +27,10 @@ value() { xmllint --nonet --xpath "$1" "$plist"; }
 [ "$(value 'name(/plist/dict/key[.="RunAtLoad"]/following-sibling::*[1])')" = true ] || fail "RunAtLoad is not true"
 keep_alive='/plist/dict/key[.="KeepAlive"]/following-sibling::*[1]'
 [ "$(value "name($keep_alive)")" = dict ] || fail "KeepAlive is not a dictionary of conditions"
-[ "$(value "count($keep_alive/key)")" = 1 ] || fail "KeepAlive has more than the crash condition"
+[ "$(value "count($keep_alive/key)")" = 2 ] || fail "KeepAlive has more than the crash and failure conditions"
 [ "$(value "name($keep_alive/key[.='Crashed']/following-sibling::*[1])")" = true ] || fail "KeepAlive does not restart after a crash"
+[ "$(value "name($keep_alive/key[.='SuccessfulExit']/following-sibling::*[1])")" = false ] \
+  || fail "KeepAlive does not restart after a failure status"
 for key in StandardOutPath StandardErrorPath; do
   path=$(value "string(/plist/dict/key[.='$key']/following-sibling::*[1])")
   [[ $path == /* ]] || fail "$key is not an absolute path"

@@ -1,8 +1,11 @@
 /* keywatchd's behaviour as installed, driven through simulated USB devices and
  * the simulated token library. One case per run: keywatchd_test <case>. */
+#include <fcntl.h>
+#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <unistd.h>
 
 #include "watcher_rig.h"
 
@@ -27,12 +30,19 @@ static Rig *rig; /* of the running case, for CHECK */
     }                                                                                \
   } while (0)
 
-static void start(const char *config) {
+/* Without the libc hooks: for cases that start keywatchd through a shell or
+ * another program, into which a sanitizer build's (instrumented) hooks library
+ * cannot be preloaded. */
+static void start_unhooked(const char *config) {
   rig = rig_new(g_getenv("KEYWATCHD"));
+  if (config) rig_set_readers(rig, config);
+}
+
+static void start(const char *config) {
+  start_unhooked(config);
   char *preload = g_strdup_printf("%s %s", g_getenv("LD_PRELOAD"), g_getenv("KT_TEST_HOOKS"));
   rig_setenv(rig, "LD_PRELOAD", preload);
   g_free(preload);
-  if (config) rig_set_readers(rig, config);
 }
 
 /* Waits until `detectors` detectors have printed their start-up lines, each
@@ -229,7 +239,7 @@ static void startup_fails(void) {
 
 /* Without the SIGINT handler of one detector, set-up goes on and the other
  * detector's handler still ends keywatchd; a probe thread that cannot be
- * started loses that arrival only. */
+ * started loses that arrival only, and says so. */
 static void signal_and_probe_thread_fail(void) {
   start(kOurToken);
   rig_setenv(rig, "KT_FAIL_SIGNAL", "1");
@@ -245,6 +255,7 @@ static void signal_and_probe_thread_fail(void) {
   CHECK(rig_wait(rig, RIG_LAUNCH, kLaunched, 1, 5000));
   rig_pump(rig, 300);
   CHECK(rig_count(rig, RIG_LOG, kProbeLog) == 1);
+  CHECK(rig_count(rig, RIG_STDOUT, "Arrival not probed: pthread_create error:Resource temporarily unavailable") == 1);
   interrupt_and_finish(1);
 }
 
@@ -370,6 +381,154 @@ static void overlapping_probes(void) {
   interrupt_and_finish(arrivals);
 }
 
+/* Whether keywatchd has its SIGINT handler in place (its detectors are set up
+ * right after), within three seconds. */
+static gboolean wait_sigint_caught(void) {
+  for (int waited = 0; waited < 3000; waited += 20) {
+    char path[64], line[256];
+    g_snprintf(path, sizeof path, "/proc/%d/status", rig_pid(rig));
+    FILE *status = fopen(path, "r");
+    unsigned long long caught = 0;
+    while (status && fgets(line, sizeof line, status))
+      if (strncmp(line, "SigCgt:", 7) == 0) caught = strtoull(line + 7, NULL, 16);
+    if (status) fclose(status);
+    if (caught & (1ULL << (SIGINT - 1))) {
+      rig_pump(rig, 300);
+      return TRUE;
+    }
+    rig_pump(rig, 20);
+  }
+  return FALSE;
+}
+
+/* The application is opened within the probe's 1.5 s and a margin of the
+ * arrival. */
+static gboolean arrival_launches(unsigned vendor, int launches) {
+  rig_plug(rig, vendor, TOKEN_PRODUCT);
+  return rig_wait(rig, RIG_LAUNCH, kLaunched, launches, 1500 + 1000);
+}
+
+/* keywatchd started as `command` ("$0" is keywatchd), with stdout and stderr
+ * open or not, either runs (status -1 here: it opens the application on an
+ * arrival and ends, with status 0, on SIGINT only) or exits at once with
+ * `status` and `message`. */
+static void startup_conditions(void) {
+  static const struct {
+    const char *command;
+    gboolean out, err;
+    int status;
+    const char *message;
+  } starts[] = {
+      {"exec \"$0\" <&-", TRUE, TRUE, -1, NULL},
+      {"exec \"$0\" >&-", FALSE, TRUE, -1, NULL},
+      {"exec \"$0\" 2>&-", TRUE, FALSE, -1, NULL},
+      {"exec \"$0\" <&- >&-", FALSE, TRUE, -1, NULL},
+      {"exec \"$0\" <&- 2>&-", TRUE, FALSE, -1, NULL},
+      {"exec \"$0\" >&- 2>&-", FALSE, FALSE, -1, NULL},
+      {"exec \"$0\" <&- >&- 2>&-", FALSE, FALSE, -1, NULL},
+      {"ulimit -n 8; exec \"$0\"", TRUE, TRUE, 255, "Too few file descriptors: keywatchd needs 64, the limit is 8"},
+      {"ulimit -n 40; exec \"$0\"", TRUE, TRUE, 255, "Too few file descriptors: keywatchd needs 64, the limit is 40"},
+      {"ulimit -S -n 8; exec \"$0\"", TRUE, TRUE, -1, NULL}, /* the hard limit is enough */
+      {"exec \"$KT_REFUSE_SOCKETS\" \"$0\"", TRUE, TRUE, 2,
+       "Unable to create an I/O Kit notification port (Address family not supported by protocol)"},
+  };
+  for (size_t i = 0; i < G_N_ELEMENTS(starts); i++) {
+    g_printerr("%s\n", starts[i].command);
+    start_unhooked(kOurToken);
+    rig_wrap(rig, starts[i].command);
+    rig_start(rig);
+    if (starts[i].status >= 0) {
+      CHECK(rig_wait_exit(rig, 5000) == starts[i].status);
+      CHECK(rig_count(rig, RIG_STDOUT, starts[i].message) == (starts[i].status == 2 ? 2 : 1));
+      if (starts[i].status == 2) CHECK(rig_count(rig, RIG_STDOUT, "No USB detector could be set up") == 1);
+      rig_free(rig);
+      continue;
+    }
+    CHECK(wait_sigint_caught());
+    CHECK(arrival_launches(i % 2 ? TOKEN_VENDOR_2 : TOKEN_VENDOR_1, 1));
+    rig_pump(rig, 200);
+    CHECK(rig_wait_exit(rig, 0) == -1); /* still running */
+    CHECK(rig_count(rig, RIG_STDOUT, "Begin") == (starts[i].out ? 2 : 0));
+    CHECK(rig_count(rig, RIG_LOG, kProbeLog) == (starts[i].err ? 1 : 0));
+    CHECK(rig_interrupt(rig) == 0);
+    if (starts[i].out) CHECK(g_str_has_suffix(rig_raw_stdout(rig)->str, "\n\nInterrupted\n"));
+    CHECK(rig_count(rig, RIG_LAUNCH, kLaunched) == 1);
+    rig_free(rig);
+  }
+}
+
+/* Fills keywatchd's stdout pipe through a descriptor of our own on it. */
+static void fill_stdout_pipe(void) {
+  char path[64], block[4096];
+  memset(block, 'y', sizeof block);
+  g_snprintf(path, sizeof path, "/proc/%d/fd/1", rig_pid(rig));
+  int pipe_end = open(path, O_WRONLY | O_NONBLOCK);
+  CHECK(pipe_end >= 0);
+  while (write(pipe_end, block, sizeof block) > 0) {
+  }
+  close(pipe_end);
+}
+
+/* With stdout a pipe that nobody reads, full from the start, arrivals are
+ * still probed and launched in time; once it is read again every line comes
+ * in order; full again, SIGINT still ends keywatchd within a second. */
+static void unread_stdout(void) {
+  start_unhooked(kOurToken);
+  /* ThreadSanitizer's run-time would wait a second at exit of its own. */
+  char *sanitizer = g_strdup_printf("%s:atexit_sleep_ms=0", g_getenv("TSAN_OPTIONS") ? g_getenv("TSAN_OPTIONS") : "");
+  rig_setenv(rig, "TSAN_OPTIONS", sanitizer);
+  g_free(sanitizer);
+  rig_hold_stdout(rig, TRUE);
+  rig_wrap(rig, "yes xxxxxxx | head -c 65536; exec \"$0\""); /* a pipe's 64 kB */
+  rig_start(rig);
+  CHECK(wait_sigint_caught());
+  CHECK(arrival_launches(TOKEN_VENDOR_1, 1));
+  CHECK(arrival_launches(TOKEN_VENDOR_2, 2));
+  CHECK(rig_count(rig, RIG_LOG, kProbeLog) == 2);
+
+  rig_hold_stdout(rig, FALSE);
+  CHECK(rig_wait(rig, RIG_STDOUT, "DeviceAppeared", 4, 3000));
+  CHECK(rig_count(rig, RIG_STDOUT, "Begin") == 2 && rig_count(rig, RIG_STDOUT, "DeviceDisappeared") == 2);
+  CHECK(rig_count(rig, RIG_STDOUT, "xxxxxxx") == 65536 / 8);
+  CHECK(rig_find(rig, RIG_STDOUT, "xxxxxxx", 65536 / 8 - 1) < rig_find(rig, RIG_STDOUT, "Begin", 0));
+
+  rig_hold_stdout(rig, TRUE);
+  fill_stdout_pipe();
+  CHECK(arrival_launches(TOKEN_VENDOR_1, 3));
+  kill(rig_pid(rig), SIGINT);
+  CHECK(rig_wait_exit(rig, 1000) == 0);
+  rig_free(rig);
+}
+
+/* A second keywatchd names the running one and exits with status 1, and each
+ * arrival opens the application once; once the first was killed, a new one
+ * starts in its place. */
+static void second_copy(void) {
+  start_unhooked(kOurToken);
+  rig_start(rig);
+  expect_armed(2, 2);
+  char *output = NULL;
+  int status = rig_run_copy(rig, 5000, &output);
+  g_printerr("second copy, status %d: %s", status, output);
+  CHECK(status == 1);
+  char *named = g_strdup_printf("keywatchd is already running (pid %d, lock ", rig_pid(rig));
+  CHECK(g_str_has_prefix(output, named));
+  g_free(named);
+  g_free(output);
+  CHECK(arrival_launches(TOKEN_VENDOR_1, 1));
+  rig_pump(rig, 500);
+  CHECK(rig_count(rig, RIG_LAUNCH, kLaunched) == 1);
+
+  int first = rig_pid(rig);
+  kill(first, SIGKILL);
+  rig_wait_exit(rig, 2000);
+  CHECK(kill(first, 0) != 0);
+  rig_start(rig);
+  CHECK(rig_wait(rig, RIG_STDOUT, "DeviceDisappeared", 4, 3000));
+  CHECK(arrival_launches(TOKEN_VENDOR_2, 2));
+  interrupt_and_finish(2);
+}
+
 int main(int argc, char **argv) {
   static const struct {
     const char *name;
@@ -388,6 +547,9 @@ int main(int argc, char **argv) {
       {"function_missing", function_missing},
       {"stuck_probe", stuck_probe},
       {"overlapping_probes", overlapping_probes},
+      {"startup_conditions", startup_conditions},
+      {"unread_stdout", unread_stdout},
+      {"second_copy", second_copy},
   };
   for (size_t i = 0; argc == 2 && i < G_N_ELEMENTS(cases); i++) {
     if (strcmp(argv[1], cases[i].name) == 0) {

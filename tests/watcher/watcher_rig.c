@@ -28,6 +28,8 @@ struct Rig {
   gsize launch_offset;
   int device_serial;
   int stdout_fd;
+  gboolean stdout_held;  /* stdout is left unread */
+  char *wrapper;         /* shell command that starts keywatchd as "$0", or NULL */
   guint sources[3]; /* stdout and stderr watches, launch poll */
   GPid pid;
   gboolean running;
@@ -70,7 +72,11 @@ static gboolean on_output(GIOChannel *channel, GIOCondition condition, gpointer 
   ssize_t n = read(fd, buffer, sizeof buffer);
   if (n <= 0) {
     gboolean more = n < 0 && (errno == EAGAIN || errno == EINTR);
-    if (!more) rig->sources[is_stdout ? 0 : 1] = 0;
+    if (!more) {
+      rig->sources[is_stdout ? 0 : 1] = 0;
+      close(fd);
+      if (is_stdout) rig->stdout_fd = -1;
+    }
     return more;
   }
   if (is_stdout) g_string_append_len(rig->raw_stdout, buffer, n);
@@ -135,6 +141,7 @@ Rig *rig_new(const char *keywatchd) {
   g_free(open_path);
   g_free(bin);
   rig_setenv(rig, "TMPDIR", rig->dir);
+  rig_setenv(rig, "XDG_RUNTIME_DIR", rig->dir);
   rig_setenv(rig, "KT_RIG_MARKER", rig->dir);
   rig_setenv(rig, "KEYCORE_SIM_CONFIG", rig->config_path);
   rig_setenv(rig, "KEYCORE_SIM_LOG", rig->library_log);
@@ -152,7 +159,6 @@ void rig_setenv(Rig *rig, const char *name, const char *value) {
 static guint watch_fd(Rig *rig, int fd) {
   fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
   GIOChannel *channel = g_io_channel_unix_new(fd);
-  g_io_channel_set_close_on_unref(channel, TRUE);
   guint source = g_io_add_watch(channel, G_IO_IN | G_IO_HUP | G_IO_ERR, on_output, rig);
   g_io_channel_unref(channel);
   return source;
@@ -166,7 +172,9 @@ void rig_start(Rig *rig) {
     envp = g_environ_setenv(envp, name, strchr(entry, '=') + 1, TRUE);
     g_free(name);
   }
-  char *argv[] = {rig->keywatchd, NULL};
+  char *direct[] = {rig->keywatchd, NULL};
+  char *wrapped[] = {"/bin/sh", "-c", rig->wrapper, rig->keywatchd, NULL};
+  char **argv = rig->wrapper ? wrapped : direct;
   int out, err;
   GError *error = NULL;
   gboolean spawned = g_spawn_async_with_pipes(rig->dir, argv, envp, G_SPAWN_DO_NOT_REAP_CHILD, NULL, NULL,
@@ -176,10 +184,50 @@ void rig_start(Rig *rig) {
   g_strfreev(envp);
   rig->running = TRUE;
   rig->stdout_fd = out;
-  rig->sources[0] = watch_fd(rig, out);
+  rig->sources[0] = rig->stdout_held ? 0 : watch_fd(rig, out);
   rig->sources[1] = watch_fd(rig, err);
-  rig->sources[2] = g_timeout_add(20, poll_launches, rig);
+  if (!rig->sources[2]) rig->sources[2] = g_timeout_add(20, poll_launches, rig);
   g_child_watch_add(rig->pid, on_child_exit, rig);
+}
+
+void rig_wrap(Rig *rig, const char *command) {
+  g_free(rig->wrapper);
+  rig->wrapper = g_strdup(command);
+}
+
+void rig_hold_stdout(Rig *rig, gboolean hold) {
+  rig->stdout_held = hold;
+  if (hold && rig->sources[0]) {
+    g_source_remove(rig->sources[0]);
+    rig->sources[0] = 0;
+  } else if (!hold && !rig->sources[0] && rig->running) {
+    rig->sources[0] = watch_fd(rig, rig->stdout_fd);
+  }
+}
+
+int rig_run_copy(Rig *rig, int timeout_ms, char **output) {
+  char **envp = g_get_environ();
+  for (guint i = 0; i < rig->env->len; i++) {
+    char *entry = g_ptr_array_index(rig->env, i);
+    char *name = g_strndup(entry, strchr(entry, '=') - entry);
+    envp = g_environ_setenv(envp, name, strchr(entry, '=') + 1, TRUE);
+    g_free(name);
+  }
+  char *timeout = g_strdup_printf("%d", (timeout_ms + 999) / 1000);
+  /* Its output and status go through files: the copy may leave children. */
+  char *out_path = g_build_filename(rig->dir, "copy.out", NULL);
+  char *script = g_strdup_printf("timeout -s KILL %s \"$0\" > '%s' 2>&1", timeout, out_path);
+  char *argv[] = {"/bin/sh", "-c", script, rig->keywatchd, NULL};
+  int status = -1;
+  GError *error = NULL;
+  g_spawn_sync(rig->dir, argv, envp, G_SPAWN_DEFAULT, NULL, NULL, NULL, NULL, &status, &error);
+  g_assert_no_error(error);
+  if (!g_file_get_contents(out_path, output, NULL, NULL)) *output = g_strdup("");
+  g_strfreev(envp);
+  g_free(script);
+  g_free(out_path);
+  g_free(timeout);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 const char *rig_plug(Rig *rig, unsigned vendor, unsigned product) {
@@ -342,7 +390,9 @@ void rig_free(Rig *rig) {
   g_string_free(rig->raw_stdout, TRUE);
   g_string_free(rig->pending[0], TRUE);
   g_string_free(rig->pending[1], TRUE);
+  if (rig->stdout_fd >= 0 && rig->pid) close(rig->stdout_fd);
   g_free(rig->keywatchd);
+  g_free(rig->wrapper);
   g_free(rig->dir);
   g_free(rig->config_path);
   g_free(rig->library_log);

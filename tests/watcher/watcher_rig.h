@@ -22,7 +22,17 @@ Rig *rig_new(const char *keywatchd);
 void rig_set_readers(Rig *rig, const char *config);
 /* Adds a variable to keywatchd's environment; call before rig_start. */
 void rig_setenv(Rig *rig, const char *name, const char *value);
+/* Starts keywatchd through `sh -c command`, in which "$0" is keywatchd (for
+ * example "ulimit -n 8; exec \"$0\""); call before rig_start. */
+void rig_wrap(Rig *rig, const char *command);
+/* While held, keywatchd's stdout is left unread (its pipe fills up). */
+void rig_hold_stdout(Rig *rig, gboolean hold);
+/* Starts keywatchd; after it has ended, starts it again, with the same lines. */
 void rig_start(Rig *rig);
+/* Runs a further copy of keywatchd with the same environment and waits for it
+ * (killed after timeout_ms); its exit status (-1 for a signal) and, in
+ * `output`, its stdout and stderr together (to be freed). */
+int rig_run_copy(Rig *rig, int timeout_ms, char **output);
 
 /* Plugs in a USB device; returns its syspath (owned by the rig). */
 const char *rig_plug(Rig *rig, unsigned vendor, unsigned product);

@@ -4,6 +4,7 @@
 #include <libudev.h>
 #include <poll.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
@@ -262,10 +263,12 @@ extern "C" IONotificationPortRef IONotificationPortCreate(mach_port_t masterPort
   if (!master) return nullptr;
   udev *context = udev_ref(master->context);
   udev_monitor *monitor = udev_monitor_new_from_netlink(context, "udev");
-  if (!monitor || udev_monitor_filter_add_match_subsystem_devtype(monitor, "usb", "usb_device") < 0 ||
-      udev_monitor_enable_receiving(monitor) < 0) {
+  int result = monitor ? udev_monitor_filter_add_match_subsystem_devtype(monitor, "usb", "usb_device") : -(errno ? errno : ENOMEM);
+  if (result >= 0) result = udev_monitor_enable_receiving(monitor);
+  if (result < 0) {
     udev_monitor_unref(monitor);
     udev_unref(context);
+    errno = -result;  // the cause, for the caller's message
     return nullptr;
   }
   auto *port = new IONotificationPort;

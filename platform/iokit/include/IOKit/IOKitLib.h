@@ -18,6 +18,9 @@
 // devices matched since it was last drained. Releasing a registration's
 // iterator ends the registration.
 //
+// IONotificationPortCreate returns NULL when the udev monitor cannot be made,
+// with errno saying why (EAFNOSUPPORT for a refused netlink socket, EMFILE).
+//
 // Test hook (Linux only): the environment variable KT_IOKIT_FAIL makes calls
 // fail, so that programs' failure paths can be exercised. It holds a
 // comma-separated list of CALL or CALL:N (N = which occurrence fails,
