@@ -9,9 +9,6 @@
 source "$(dirname "$0")/browser_lib.sh" "$1" "$2"
 
 profile=$work/profile
-# Firefox maps its own prompt just as the PIN window opens, and keys typed
-# meanwhile are lost: the test types as a user who looks first.
-pin_window_settle=2.5
 make_nssdb "$profile"
 sed -i 's/^press-after .*/press-after 4/' "$config"
 # The token's certificate chosen without asking.

@@ -48,12 +48,9 @@ click_at() {
 }
 
 # The PIN window: types the PIN into its field, then clicks "确定" or "取消".
-# $pin_window_settle: seconds to wait first, for a host whose own windows
-# take the keyboard while the PIN window opens.
 answer_pin_window() {
   local pin=$1 button=$2
   wait_window '^SelvikUSBKey管理工具$'
-  sleep "${pin_window_settle:-0}"
   click_at 235 77
   sleep 0.2
   [ -z "$pin" ] || xdotool type --delay 20 "$pin"
