@@ -55,7 +55,8 @@ static void everyDialogInFront(void)
     { KDTWaitWindow }, { KDTPause, "300" }, { KDTInspect, NULL, inFront }, { KDTScreenshot, "front-message" },
     { KDTPressKey, "Return" } };
   const KDTStep countdown[] = {
-    { KDTWaitWindow, "按键提示" }, { KDTPause, "300" }, { KDTInspect, NULL, inFront },
+    // Its polled run turns once a second, one step a turn: no pause needed.
+    { KDTWaitWindow, "按键提示" }, { KDTInspect, NULL, inFront },
     { KDTScreenshot, "front-countdown" }, { KDTInspect, NULL, endCountdown } };
   NSArray *rows = [NSArray arrayWithObjects:
     [NSDictionary dictionaryWithObjectsAndKeys: kdtUTF8("有效"), @"cerState", @"A", @"sub",
