@@ -55,9 +55,11 @@ static void everyDialogInFront(void)
     { KDTWaitWindow }, { KDTPause, "300" }, { KDTInspect, NULL, inFront }, { KDTScreenshot, "front-message" },
     { KDTPressKey, "Return" } };
   const KDTStep countdown[] = {
-    // Its polled run turns once a second, one step a turn: no pause needed.
+    // Its polled run turns once a second, one step a turn: no pause, and no
+    // screenshot, whose helper's end was in a loaded parallel run noticed only
+    // after the countdown had run out (twice in CI).
     { KDTWaitWindow, "按键提示" }, { KDTInspect, NULL, inFront },
-    { KDTScreenshot, "front-countdown" }, { KDTInspect, NULL, endCountdown } };
+    { KDTInspect, NULL, endCountdown } };
   NSArray *rows = [NSArray arrayWithObjects:
     [NSDictionary dictionaryWithObjectsAndKeys: kdtUTF8("有效"), @"cerState", @"A", @"sub",
       @"B", @"isser", @"L1", @"label", @"N1", @"name", @"S1", @"serial", nil],
