@@ -73,12 +73,13 @@ static void *runThreadBody(void *argument)
   NSAutoreleasePool *pool = [NSAutoreleasePool new];
   run->body(run->context);
   [pool release];
+  free(run);
   return NULL;
 }
 
 void kdtStartThread(pthread_t *thread, void (*body)(void *), void *context)
 {
-  KDTThreadBody *run = malloc(sizeof *run);  // freed with the process
+  KDTThreadBody *run = malloc(sizeof *run);  // freed by the thread
   run->body = body;
   run->context = context;
   if (pthread_create(thread, NULL, runThreadBody, run) != 0)
