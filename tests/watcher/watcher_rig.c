@@ -164,7 +164,8 @@ static guint watch_fd(Rig *rig, int fd) {
   return source;
 }
 
-void rig_start(Rig *rig) {
+/* This process's environment with the rig's variables set over it. */
+static char **rig_environment(Rig *rig) {
   char **envp = g_get_environ();
   for (guint i = 0; i < rig->env->len; i++) {
     char *entry = g_ptr_array_index(rig->env, i);
@@ -172,6 +173,11 @@ void rig_start(Rig *rig) {
     envp = g_environ_setenv(envp, name, strchr(entry, '=') + 1, TRUE);
     g_free(name);
   }
+  return envp;
+}
+
+void rig_start(Rig *rig) {
+  char **envp = rig_environment(rig);
   char *direct[] = {rig->keywatchd, NULL};
   char *wrapped[] = {"/bin/sh", "-c", rig->wrapper, rig->keywatchd, NULL};
   char **argv = rig->wrapper ? wrapped : direct;
@@ -206,13 +212,7 @@ void rig_hold_stdout(Rig *rig, gboolean hold) {
 }
 
 int rig_run_copy(Rig *rig, int timeout_ms, char **output) {
-  char **envp = g_get_environ();
-  for (guint i = 0; i < rig->env->len; i++) {
-    char *entry = g_ptr_array_index(rig->env, i);
-    char *name = g_strndup(entry, strchr(entry, '=') - entry);
-    envp = g_environ_setenv(envp, name, strchr(entry, '=') + 1, TRUE);
-    g_free(name);
-  }
+  char **envp = rig_environment(rig);
   char *timeout = g_strdup_printf("%d", (timeout_ms + 999) / 1000);
   /* Its output and status go through files: the copy may leave children. */
   char *out_path = g_build_filename(rig->dir, "copy.out", NULL);
