@@ -8,7 +8,11 @@
 // the keyboard that another client took from it (Firefox's own prompt, mapped
 // just after the PIN window) is given back, so that what the user types goes
 // into the dialog. Under a window manager, which reparents the window,
-// stacking and focus are left to it.
+// stacking and focus are left to it. Whoever gave it, the window that has
+// the X focus is made key again when GNUstep has let it go: a focus change
+// of a window closed just before, handled late on a busy machine, left the
+// modal window with the X keyboard and no key window, and every key the
+// user typed was dropped.
 #import <AppKit/AppKit.h>
 #import <GNUstepGUI/GSDisplayServer.h>
 #include <X11/Xlib.h>
@@ -58,6 +62,26 @@ static BOOL coveredByOtherClient(Display *display, Window window)
   return covered;
 }
 
+// Whether the X input focus is `window` or inside it.
+static BOOL hasInputFocus(Display *display, Window window)
+{
+  Window focus, root, parent, *children;
+  unsigned int count;
+  int revert;
+  XGetInputFocus(display, &focus, &revert);
+  while (focus != None && focus != PointerRoot && focus != window)
+    {
+      if (!XQueryTree(display, focus, &root, &parent, &children, &count))
+        return NO;
+      if (children != NULL)
+        XFree(children);
+      if (focus == root)
+        return NO;
+      focus = parent;
+    }
+  return focus == window;
+}
+
 static NSString *const keeperKey = @"KPModalInFrontTimer";
 static NSString *const openedKey = @"KPModalInFrontOpened";
 
@@ -95,6 +119,8 @@ static NSString *const openedKey = @"KPModalInFrontOpened";
           XFlush(display);
         }
     }
+  if (![modal isKeyWindow] && [modal canBecomeKeyWindow] && hasInputFocus(display, window))
+    [modal makeKeyWindow];
 }
 @end
 
