@@ -8,14 +8,13 @@
 // methods stand in for a server without an input method: keys are read with
 // XLookupString, whose text is in the locale's encoding (GNUstep's own
 // fallback took it for Latin-1, and logged that it had no input method).
-// An application keeps its input method.
+// An application keeps its input method, for all but its secure fields.
 #import <Foundation/Foundation.h>
 #import "KPApplicationProcess.h"
 #import "KPBackEndLoaded.h"
+#import "KPPlainKeyText.h"
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <objc/runtime.h>
-#include <string.h>
 
 static BOOL openNoInputMethod(id self, SEL _cmd, Display *display)
 {
@@ -35,26 +34,9 @@ static void nothingToClose(id self, SEL _cmd)
 {
 }
 
-// One key's text, at most a character or a few: the buffer is wiped, as it
-// may hold a character of a PIN.
 static NSString *keyText(id self, SEL _cmd, XKeyEvent *event, void *window, KeySym *keysym)
 {
-  char text[32];
-  KeySym symbol = NoSymbol;
-  int length = XLookupString(event, text, sizeof text, &symbol, NULL);
-  NSString *string = nil;
-  if (keysym != NULL)
-    *keysym = symbol;
-  if (length > 0)
-    {
-      string = [[NSString alloc] initWithBytes: text length: length
-                                      encoding: [NSString defaultCStringEncoding]];
-      if (string == nil)
-        string = [[NSString alloc] initWithBytes: text length: length
-                                        encoding: NSISOLatin1StringEncoding];
-    }
-  explicit_bzero(text, sizeof text);
-  return [string autorelease];
+  return KPPlainKeyText(event, keysym);
 }
 
 typedef struct

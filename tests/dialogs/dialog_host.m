@@ -40,6 +40,8 @@ int main(int argc, char **argv)
       fprintf(stderr, "usage: dialog_host LIBRARY SCENARIO [ARGUMENTS...]\n");
       return 2;
     }
+  if (scenario->application)
+    [NSApplication sharedApplication];
   kdtOpenLibrary(argv[1]);
   scenario->run();
   [pool release];

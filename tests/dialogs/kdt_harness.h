@@ -82,6 +82,7 @@ typedef struct
 {
   const char *name;
   void (*run)(void);
+  BOOL application;  // the host makes its application object before loading
 } KDTScenario;
 
 // Each dialog's scenarios, ended by a {NULL, NULL} entry.

@@ -22,3 +22,6 @@ BOOL kdtWindowManagerRuns(void);
 NSSize kdtClientSize(NSWindow *window);
 // The rectangle that `window` and its frame take on screen, X coordinates.
 NSRect kdtOnScreen(NSWindow *window);
+// Gives the keysym named `name` a spare keycode of the keyboard, so that
+// xdotool types it without changing the keymap while a dialog runs.
+void kdtAddKeysym(const char *name);

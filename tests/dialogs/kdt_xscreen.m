@@ -177,3 +177,22 @@ NSSize kdtClientSize(NSWindow *window)
     return NSZeroSize;
   return NSMakeSize(attributes.width, attributes.height);
 }
+
+void kdtAddKeysym(const char *name)
+{
+  int low, high, perCode, code, i, spare = 0;
+  KeySym symbol = XStringToKeysym(name);
+  XDisplayKeycodes(display(), &low, &high);
+  KeySym *map = XGetKeyboardMapping(display(), low, high - low + 1, &perCode);
+  for (code = high; code >= low && spare == 0; code--)
+    {
+      for (i = 0; i < perCode && map[(code - low) * perCode + i] == NoSymbol; i++)
+        ;
+      if (i == perCode)
+        spare = code;
+    }
+  XFree(map);
+  KDT_CHECK(spare != 0);
+  XChangeKeyboardMapping(display(), spare, 1, &symbol, 1);
+  XSync(display(), False);
+}

@@ -69,6 +69,39 @@ static void typedAtOpen(void)
   KDT_CHECK(!inputMethodOpen());
 }
 
+// In a host that is an application the input method stays open for the
+// host's own windows, and composes there (a dead key, then a letter); what
+// is typed into the PIN field passes no input method: the dead key comes
+// back as its own character, as in a host that is no application.
+static void secureInputInApplication(void)
+{
+  NSWindow *own;
+  NSTextField *field;
+  const KDTStep pin[] = {
+    { KDTWaitWindow, PIN_TITLE }, { KDTPressKey, "dead_acute" }, { KDTTypeKeys, "e1" },
+    { KDTClick, "确定" } };
+  const KDTStep composed[] = {
+    { KDTWaitWindow }, { KDTPressKey, "dead_acute" }, { KDTTypeKeys, "e" }, { KDTStopModal } };
+
+  kdtAddKeysym("dead_acute");
+  setUp();
+  kdtMarkPinBuffer(buffer, sizeof buffer, &length);
+  kdtDrive(KDT_STEPS(pin));
+  KDT_CHECK(((int (*)(char *, int *))kdtSymbol("P11_BlockPopPin"))((char *)buffer, &length) == 0);
+  kdtExpectPin(buffer, sizeof buffer, length, "´e1");
+  KDT_CHECK(inputMethodOpen());
+
+  own = [[NSWindow alloc] initWithContentRect: NSMakeRect(0, 0, 300, 60)
+    styleMask: NSTitledWindowMask backing: NSBackingStoreBuffered defer: NO];
+  field = [[[NSTextField alloc] initWithFrame: NSMakeRect(20, 18, 260, 24)] autorelease];
+  [[own contentView] addSubview: field];
+  [own center];
+  kdtDrive(KDT_STEPS(composed));
+  [NSApp runModalForWindow: own];
+  KDT_CHECK([[field stringValue] isEqual: kdtUTF8("é")]);
+  [own close];
+}
+
 // ---- Escape ----
 
 // None of the library's buttons has Escape for its key equivalent, so
@@ -207,5 +240,6 @@ const KDTScenario kdtKeyboardScenarios[] = {
   { "escape_alerts", escapeInAlerts },
   { "escape_countdown", escapeInCountdown },
   { "non_ascii_bullets", nonAsciiBullets },
+  { "secure_input_application", secureInputInApplication, YES },
   { NULL, NULL }
 };
