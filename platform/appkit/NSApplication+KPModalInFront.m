@@ -8,7 +8,10 @@
 // the keyboard that another client took from it (Firefox's own prompt, mapped
 // just after the PIN window) is given back, so that what the user types goes
 // into the dialog. Under a window manager, which reparents the window,
-// stacking and focus are left to it. Whoever gave it, the window that has
+// stacking and focus are left to it, but a modal window that the manager
+// iconified (with a button that it draws on every window; AppKit's modal
+// windows have none) is mapped again at once: no task bar lists it, and the
+// host would wait for an answer from a window that nobody could bring back. Whoever gave it, the window that has
 // the X focus is made key again when GNUstep has let it go: a focus change
 // of a window closed just before, handled late on a busy machine, left the
 // modal window with the X keyboard and no key window, and every key the
@@ -16,6 +19,7 @@
 #import <AppKit/AppKit.h>
 #import <GNUstepGUI/GSDisplayServer.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <objc/runtime.h>
 
 // X resource ids carry their client's base in the bits above this mask.
@@ -62,6 +66,23 @@ static BOOL coveredByOtherClient(Display *display, Window window)
   return covered;
 }
 
+// Whether the window manager has iconified `window` (ICCCM's WM_STATE).
+static BOOL iconified(Display *display, Window window)
+{
+  Atom state = XInternAtom(display, "WM_STATE", False), type;
+  int format;
+  unsigned long count, after;
+  unsigned char *data = NULL;
+  BOOL iconic = NO;
+  if (XGetWindowProperty(display, window, state, 0, 1, False, state, &type, &format,
+                         &count, &after, &data) == Success && data != NULL)
+    {
+      iconic = count == 1 && format == 32 && *(unsigned long *)data == IconicState;
+      XFree(data);
+    }
+  return iconic;
+}
+
 // Whether the X input focus is `window` or inside it.
 static BOOL hasInputFocus(Display *display, Window window)
 {
@@ -103,6 +124,11 @@ static NSString *const openedKey = @"KPModalInFrontOpened";
   window = (Window)(uintptr_t)[server windowDevice: [modal windowNumber]];
   if (window == 0)
     return;
+  if (iconified(display, window))
+    {
+      XMapRaised(display, window);
+      XFlush(display);
+    }
   if (coveredByOtherClient(display, window))
     {
       XRaiseWindow(display, window);

@@ -99,7 +99,41 @@ static void everyDialogInFront(void)
   kdtExpectNoWindowMapped();
 }
 
+// The window manager's buttons on a dialog that has none of its own: close
+// leaves it open (the manager ended the whole host where the window did not
+// take the request), and an iconified dialog comes back to be answered.
+static void askClose(NSWindow *window)
+{
+  kdtAskManagerToClose(window);
+}
+
+static void askIconify(NSWindow *window)
+{
+  kdtAskManagerToIconify(window);
+}
+
+static void stillOnScreen(NSWindow *window)
+{
+  KDT_CHECK([NSApp modalWindow] == window && kdtIsMapped(window));
+}
+
+static void managerButtons(void)
+{
+  const KDTStep pin[] = {
+    { KDTWaitWindow, "SelvikUSBKey管理工具" }, { KDTPause, "300" }, { KDTInspect, NULL, askClose },
+    { KDTPause, "500" }, { KDTInspect, NULL, stillOnScreen }, { KDTInspect, NULL, askIconify },
+    { KDTPause, "1000" }, { KDTInspect, NULL, stillOnScreen }, { KDTInspect, NULL, inFront },
+    { KDTTypeKeys, "1234" }, { KDTClick, "确定" } };
+
+  ((void (*)(void))kdtSymbol("P11_ConsoleInit"))();
+  kdtMarkPinBuffer(buffer, sizeof buffer, &length);
+  kdtDrive(KDT_STEPS(pin));
+  KDT_CHECK(((int (*)(char *, int *))kdtSymbol("P11_BlockPopPin"))((char *)buffer, &length) == 0);
+  kdtExpectPin(buffer, sizeof buffer, length, "1234");
+}
+
 const KDTScenario kdtFrontScenarios[] = {
   { "in_front", everyDialogInFront },
+  { "manager_buttons", managerButtons },
   { NULL, NULL }
 };

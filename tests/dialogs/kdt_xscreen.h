@@ -25,3 +25,7 @@ NSRect kdtOnScreen(NSWindow *window);
 // Gives the keysym named `name` a spare keycode of the keyboard, so that
 // xdotool types it without changing the keymap while a dialog runs.
 void kdtAddKeysym(const char *name);
+// Asks the window manager to close or to iconify `window`, as its frame's
+// buttons do (EWMH's _NET_CLOSE_WINDOW, ICCCM's WM_CHANGE_STATE).
+void kdtAskManagerToClose(NSWindow *window);
+void kdtAskManagerToIconify(NSWindow *window);

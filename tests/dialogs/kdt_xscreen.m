@@ -196,3 +196,27 @@ void kdtAddKeysym(const char *name)
   XChangeKeyboardMapping(display(), spare, 1, &symbol, 1);
   XSync(display(), False);
 }
+
+static void askManager(NSWindow *window, const char *request, long argument)
+{
+  XEvent event;
+  memset(&event, 0, sizeof event);
+  event.xclient.type = ClientMessage;
+  event.xclient.window = xWindowOf(window);
+  event.xclient.message_type = XInternAtom(display(), request, False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = argument;
+  XSendEvent(display(), DefaultRootWindow(display()), False,
+             SubstructureRedirectMask | SubstructureNotifyMask, &event);
+  XSync(display(), False);
+}
+
+void kdtAskManagerToClose(NSWindow *window)
+{
+  askManager(window, "_NET_CLOSE_WINDOW", CurrentTime);
+}
+
+void kdtAskManagerToIconify(NSWindow *window)
+{
+  askManager(window, "WM_CHANGE_STATE", IconicState);
+}
