@@ -5,7 +5,8 @@
 // run in the same run, driven through their Assuan protocol.
 //   dialog_speed SPEED_HOST LIBRARY BUNDLE [RUNS [BASELINE]]
 // With BASELINE (another build of the library), fresh hosts of the two take
-// turns, and the start-up rows show the baseline's figures beside ours.
+// turns, and the start-up rows show the baseline's figures beside ours; a
+// series of later calls of the baseline follows ours.
 // DIALOG_SPEED_BASELINE_PATH names a directory that the baseline's hosts
 // search first for shared libraries, so that a baseline can bring its own
 // GNUstep (bench/speed/leaner-gnustep.sh).
@@ -343,6 +344,27 @@ static void series(const char *host, const char *library, const char *bundle, in
   childEnd(&c, 10);
 }
 
+// The baseline's hosts search DIALOG_SPEED_BASELINE_PATH first; the
+// returned copy of our own path is given back to baselinePathOut.
+static char *baselinePathIn(void)
+{
+  const char *path = getenv("DIALOG_SPEED_BASELINE_PATH");
+  const char *was = getenv("LD_LIBRARY_PATH");
+  char *ours = was != NULL ? strdup(was) : NULL;
+  if (path != NULL)
+    setenv("LD_LIBRARY_PATH", path, 1);
+  return ours;
+}
+
+static void baselinePathOut(char *ours)
+{
+  if (ours != NULL)
+    setenv("LD_LIBRARY_PATH", ours, 1);
+  else
+    unsetenv("LD_LIBRARY_PATH");
+  free(ours);
+}
+
 // ---- The table ----
 static void cell(const Stats *s)
 {
@@ -369,7 +391,7 @@ static void row(const char *what, const Stats *ours, const Stats *fltk, const St
 
 int main(int argc, char **argv)
 {
-  static KindFigures perKind[KINDS];
+  static KindFigures perKind[KINDS], perKindBefore[KINDS];
   FreshFigures fresh, before, cold, coldBefore;
   PeerFigures fltk, gtk;
   Stats toolkitLoaded, toolkitReady;
@@ -403,24 +425,22 @@ int main(int argc, char **argv)
       toolkitAlone(argv[1], &toolkitLoaded, &toolkitReady);
       if (baseline != NULL)
         {
-          const char *path = getenv("DIALOG_SPEED_BASELINE_PATH");
-          const char *was = getenv("LD_LIBRARY_PATH");
-          char *ours = was != NULL ? strdup(was) : NULL;
-          if (path != NULL)
-            setenv("LD_LIBRARY_PATH", path, 1);
+          char *ours = baselinePathIn();
           endDaemons();
           freshHost(argv[1], baseline, &coldBefore);
           freshHost(argv[1], baseline, &before);
-          if (ours != NULL)
-            setenv("LD_LIBRARY_PATH", ours, 1);
-          else
-            unsetenv("LD_LIBRARY_PATH");
-          free(ours);
+          baselinePathOut(ours);
         }
     }
   peer("/usr/bin/pinentry-fltk", runs, &fltk);
   peer("/usr/bin/pinentry-gtk-2", runs, &gtk);
   series(argv[1], argv[2], argv[3], runs, perKind);
+  if (baseline != NULL)
+    {
+      char *ours = baselinePathIn();
+      series(argv[1], baseline, argv[3], runs, perKindBefore);
+      baselinePathOut(ours);
+    }
 
   printf("%d runs; milliseconds, median (worst); ratio = ours / the faster pinentry\n\n", runs);
   printf("%-44s %16s %16s %16s  %6s\n", "", "libkeydialogs", "pinentry-fltk",
@@ -451,12 +471,16 @@ int main(int argc, char **argv)
     {
       snprintf(label, sizeof label, "%s: call -> mapped (later calls)", kinds[k].label);
       row(label, &perKind[k].mapped, k == 0 ? &fltk.again : NULL, k == 0 ? &gtk.again : NULL);
+      if (baseline != NULL)
+        row("BASELINE   call -> mapped", &perKindBefore[k].mapped, NULL, NULL);
       if (kinds[k].dx < 0)
         continue;
       snprintf(label, sizeof label, "%s: first click -> return", kinds[k].label);
       row(label, &perKind[k].firstClick, NULL, NULL);
       snprintf(label, sizeof label, "%s: click -> return", kinds[k].label);
       row(label, &perKind[k].click, k == 0 ? &fltk.answer : NULL, k == 0 ? &gtk.answer : NULL);
+      if (baseline != NULL)
+        row("BASELINE   click -> return", &perKindBefore[k].click, NULL, NULL);
       if (kinds[k].returnAnswers)
         {
           snprintf(label, sizeof label, "%s: Return -> return", kinds[k].label);
