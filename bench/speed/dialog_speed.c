@@ -5,8 +5,8 @@
 // run in the same run, driven through their Assuan protocol.
 //   dialog_speed SPEED_HOST LIBRARY BUNDLE [RUNS [BASELINE]]
 // With BASELINE (another build of the library), fresh hosts of the two take
-// turns, and the start-up rows show the baseline's figures beside ours; a
-// series of later calls of the baseline follows ours.
+// turns, and the start-up rows show the baseline's figures beside ours; so
+// do hosts that time the later calls.
 // DIALOG_SPEED_BASELINE_PATH names a directory that the baseline's hosts
 // search first for shared libraries, so that a baseline can bring its own
 // GNUstep (bench/speed/leaner-gnustep.sh).
@@ -434,11 +434,16 @@ int main(int argc, char **argv)
     }
   peer("/usr/bin/pinentry-fltk", runs, &fltk);
   peer("/usr/bin/pinentry-gtk-2", runs, &gtk);
-  series(argv[1], argv[2], argv[3], runs, perKind);
-  if (baseline != NULL)
+  if (baseline == NULL)
+    series(argv[1], argv[2], argv[3], runs, perKind);
+  // With a baseline, hosts of the two take turns, one call of each kind a
+  // turn, so that the machine's drift in the run falls on both alike.
+  for (k = 0; baseline != NULL && k < runs; k++)
     {
-      char *ours = baselinePathIn();
-      series(argv[1], baseline, argv[3], runs, perKindBefore);
+      char *ours;
+      series(argv[1], argv[2], argv[3], 1, perKind);
+      ours = baselinePathIn();
+      series(argv[1], baseline, argv[3], 1, perKindBefore);
       baselinePathOut(ours);
     }
 
