@@ -68,7 +68,8 @@ id p11ElementValue(id element, NSString *key)
 
   p11RunWindowModal(window, self);
   // However the run ended, the window is not left on screen.
-  [window orderOut: self];
+  if ([window isVisible])
+    [window orderOut: self];
 }
 
 - (int) selectedRowOrZero
