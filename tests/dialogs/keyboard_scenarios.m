@@ -57,10 +57,14 @@ static BOOL inputMethodOpen(void)
 // and in this host, which is no application, through no input method.
 static void typedAtOpen(void)
 {
+  // Typed as soon as the window is on screen: GNUstep calls it visible as it
+  // asks for the map, which a window manager carries out a moment later.
   const KDTStep window[] = {
-    { KDTWaitWindow, PIN_TITLE }, { KDTTypeKeys, "4321" }, { KDTClick, "确定" } };
+    { KDTWaitWindow, PIN_TITLE }, { KDTPause, "100" }, { KDTTypeKeys, "4321" },
+    { KDTClick, "确定" } };
   const KDTStep prompt[] = {
-    { KDTWaitWindow }, { KDTTypeKeys, "4321xy" }, { KDTPressKey, "Return" } };
+    { KDTWaitWindow }, { KDTPause, "100" }, { KDTTypeKeys, "4321xy" },
+    { KDTPressKey, "Return" } };
   setUp();
   KDT_CHECK(pinWindow(KDT_STEPS(window)) == 0);
   kdtExpectPin(buffer, sizeof buffer, length, "4321");
