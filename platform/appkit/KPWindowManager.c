@@ -1,22 +1,31 @@
 #include "KPWindowManager.h"
 #include <X11/Xatom.h>
+#include <X11/Xutil.h>
 
-static Window checkWindowOf(Display *display, Window w)
+// One 32-bit value of a window's property, where it has one of that type.
+static BOOL propertyValue(Display *display, Window w, const char *name, Atom type,
+                          unsigned long *value)
 {
-  Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
-  Atom type;
+  Atom actual;
   int format;
   unsigned long count, after;
   unsigned char *data = NULL;
-  Window named = None;
-  if (XGetWindowProperty(display, w, check, 0, 1, False, XA_WINDOW, &type, &format,
-                         &count, &after, &data) == Success && data != NULL)
+  BOOL found = NO;
+  if (XGetWindowProperty(display, w, XInternAtom(display, name, False), 0, 1, False, type,
+                         &actual, &format, &count, &after, &data) == Success && data != NULL)
     {
-      if (count == 1 && format == 32)
-        named = *(Window *)data;
+      if ((found = count == 1 && format == 32))
+        *value = *(unsigned long *)data;
       XFree(data);
     }
-  return named;
+  return found;
+}
+
+static Window checkWindowOf(Display *display, Window w)
+{
+  unsigned long named;
+  return propertyValue(display, w, "_NET_SUPPORTING_WM_CHECK", XA_WINDOW, &named)
+    ? (Window)named : None;
 }
 
 static int ignoreError(Display *display, XErrorEvent *error)
@@ -42,4 +51,11 @@ BOOL KPWindowManagerRuns(Display *display)
   XSync(display, False);
   XSetErrorHandler(previous);
   return runs;
+}
+
+BOOL KPWindowIconified(Display *display, Window w)
+{
+  unsigned long state;
+  Atom type = XInternAtom(display, "WM_STATE", False);
+  return propertyValue(display, w, "WM_STATE", type, &state) && state == IconicState;
 }

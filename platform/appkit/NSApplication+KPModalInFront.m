@@ -11,15 +11,15 @@
 // stacking and focus are left to it, but a modal window that the manager
 // iconified (with a button that it draws on every window; AppKit's modal
 // windows have none) is mapped again at once: no task bar lists it, and the
-// host would wait for an answer from a window that nobody could bring back. Whoever gave it, the window that has
-// the X focus is made key again when GNUstep has let it go: a focus change
-// of a window closed just before, handled late on a busy machine, left the
-// modal window with the X keyboard and no key window, and every key the
-// user typed was dropped.
+// host would wait for an answer from a window that nobody could bring back.
+// Whoever gave it, a modal window that has the X focus is made key again
+// when GNUstep has let it go: a focus change of a window closed just
+// before, handled late on a busy machine, left the modal window with the X
+// keyboard and no key window, and every key the user typed was dropped.
 #import <AppKit/AppKit.h>
 #import <GNUstepGUI/GSDisplayServer.h>
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
+#include "KPWindowManager.h"
 #include <objc/runtime.h>
 
 // X resource ids carry their client's base in the bits above this mask.
@@ -66,23 +66,6 @@ static BOOL coveredByOtherClient(Display *display, Window window)
   return covered;
 }
 
-// Whether the window manager has iconified `window` (ICCCM's WM_STATE).
-static BOOL iconified(Display *display, Window window)
-{
-  Atom state = XInternAtom(display, "WM_STATE", False), type;
-  int format;
-  unsigned long count, after;
-  unsigned char *data = NULL;
-  BOOL iconic = NO;
-  if (XGetWindowProperty(display, window, state, 0, 1, False, state, &type, &format,
-                         &count, &after, &data) == Success && data != NULL)
-    {
-      iconic = count == 1 && format == 32 && *(unsigned long *)data == IconicState;
-      XFree(data);
-    }
-  return iconic;
-}
-
 // Whether the X input focus is `window` or inside it.
 static BOOL hasInputFocus(Display *display, Window window)
 {
@@ -124,7 +107,7 @@ static NSString *const openedKey = @"KPModalInFrontOpened";
   window = (Window)(uintptr_t)[server windowDevice: [modal windowNumber]];
   if (window == 0)
     return;
-  if (iconified(display, window))
+  if (KPWindowIconified(display, window))
     {
       XMapRaised(display, window);
       XFlush(display);

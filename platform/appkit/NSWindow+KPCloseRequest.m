@@ -11,6 +11,8 @@
 #import <GNUstepGUI/GSDisplayServer.h>
 #include <X11/Xlib.h>
 #include <objc/runtime.h>
+#include <stdlib.h>
+#include <string.h>
 
 typedef void (*OrderImp)(id, SEL, NSWindowOrderingMode, NSInteger);
 static OrderImp orderWindow;
